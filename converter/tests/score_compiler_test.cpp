@@ -1,0 +1,282 @@
+// Score compiler: number reading, the divisor, and whole compilations with their echo.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <string>
+
+#include "compile_helper.h"
+#include "note_table.h"
+#include "score_compiler.h"
+
+namespace {
+
+const float kInf = std::numeric_limits<float>::infinity();
+
+TEST(ReadCount, DecimalPrefixSaturatedAtIntMax)
+{
+    const struct {
+        const char* token;
+        int value;
+    } rows[] = {
+        {"120", 120},
+        {"120bpm", 120},
+        {"+7", 7},
+        {"007", 7},
+        {"\v42", 42},
+        {"abc", 0},
+        {"++1", 0},
+        {"0x10", 0},
+        {"2147483647", INT_MAX},
+        {"2147483648", INT_MAX},
+        {"4294967416", INT_MAX},  // would wrap to 120 if truncated to int
+        {"99999999999999999999999", INT_MAX},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(read_count(r.token), r.value) << r.token;
+}
+
+TEST(ReadDuration, FloatingPrefixThroughDoubleThenFloat)
+{
+    const struct {
+        const char* token;
+        float value;
+    } rows[] = {
+        {".5", 0.5f},
+        {"2.", 2.0f},
+        {"1e+3", 1000.0f},
+        {"+2.5", 2.5f},
+        {"0x1.8p1", 3.0f},
+        {"1/4", 1.0f},
+        {"1e", 1.0f},
+        {"abc", 0.0f},
+        {"0.1", 0.1f},
+        {"inf", kInf},
+        {"INFINITY", kInf},
+        {"3.5e38", kInf},
+        // Rounds to double exactly on the midpoint between 1 and the next float,
+        // then to even: 1. Read straight to float it would be 1.0000001.
+        {"1.0000000596046448", 1.0f},
+        // Below half the smallest subnormal: 0. Just above it: the smallest subnormal.
+        {"0.0000000000000000000000000000000000000000000007", 0.0f},
+        {"0.0000000000000000000000000000000000000000000008", std::numeric_limits<float>::denorm_min()},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(read_duration(r.token), r.value) << r.token;
+    EXPECT_TRUE(std::isnan(read_duration("nan")));
+    EXPECT_TRUE(std::isnan(read_duration("NaN")));
+}
+
+TEST(Divisor, RoundsUpAndChecksTheRange)
+{
+    const float c4 = notes_freq[search_note("C4")][1];
+    const struct {
+        const char* what;
+        int type;
+        float freq;
+        float duration;
+        int tempo;
+        int diviseur;
+    } rows[] = {
+        {"type 3 exact quotient", 3, c4, 1.0f, 120, 33},
+        {"type 3 rounded up", 3, c4, 0.5f, 120, 17},
+        {"type 1 C4", 1, c4, 1.0f, 120, 262},
+        {"type 1 REST, float duration", 1, 100.0f, read_duration("0.3"), 120, 16},
+        {"type 3 quotient kept in double", 3, 100.0f, read_duration("0.025"), 1, 100},
+        {"type 3 top of range", 3, c4, read_duration("16.549"), 1, 65535},
+        {"type 3 past the range", 3, c4, read_duration("16.55"), 1, 0},
+        {"tiny note still lasts 1", 3, c4, std::numeric_limits<float>::denorm_min(), INT_MAX, 1},
+        {"largest float", 3, c4, FLT_MAX, 1, 0},
+        {"infinite", 1, c4, kInf, 120, 0},
+        {"not a number", 3, c4, std::numeric_limits<float>::quiet_NaN(), 120, 0},
+        {"type 1 past the range", 1, notes_freq[search_note("B7")][1], 100.0f, 60, 0},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(compute_diviseur(r.type, r.freq, r.duration, r.tempo), r.diviseur) << r.what;
+}
+
+// Found by a brute-force search: the quotient rounded once to double would be one
+// unit in the last place off from the long double quotient rounded to double.
+TEST(Divisor, QuotientIsRoundedThroughLongDouble)
+{
+    const struct {
+        int type;
+        const char* note;
+        const char* duration;
+        int tempo;
+        double quotient;
+    } rows[] = {
+        {3, "REST", "12.964", 16471, 0x1.8ef48c563ac82p+1},
+        {1, "Eb5", "17.708", 69452, 0x1.306cca7fb062ep+4},
+    };
+    for (const auto& r : rows) {
+        float freq = notes_freq[search_note(r.note)][1];
+        EXPECT_EQ(divisor_quotient(r.type, freq, read_duration(r.duration), r.tempo), r.quotient)
+            << r.note << " " << r.duration;
+    }
+}
+
+struct CompileRow {
+    const char* what;
+    int type;
+    std::string text;
+    int ret;
+    const char* stream;
+    const char* out;
+    const char* err;
+};
+
+const char kNote[] = "ERROR: Not a correct note.\n";
+const char kStructure[] = "ERROR: Not a correct REPEAT ... END struture.\n";
+const char kDuration[] = "ERROR: Not a correct note duration.\n";
+const char kTooLong[] = "ERROR: Note duration too long.\n";
+
+void check_rows(const CompileRow* rows, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        const CompileRow& r = rows[i];
+        SCOPED_TRACE(r.what);
+        Compiled c = compile_text(r.text, r.type);
+        EXPECT_EQ(c.ret, r.ret);
+        EXPECT_EQ(c.stream, r.stream);
+        EXPECT_EQ(c.out, r.out);
+        EXPECT_EQ(c.err, r.err);
+    }
+}
+
+TEST(MUSConv, CompilesScores)
+{
+    const CompileRow rows[] = {
+        {"worked example, type 3", 3, "120 C4 1 REPEAT 2 D4 0.5 REST 0.25 END", 0,
+         "30 21 00 82 32 11 00 01 09 00 80 00",
+         "C4,1.000000\nREPEAT x2\n\tD4,0.500000\n\tREST,0.250000\nEND\n", ""},
+        {"worked example, type 1", 1, "120 C4 1 REPEAT 2 D4 0.5 REST 0.25 END", 0,
+         "30 06 01 82 32 93 00 01 0D 00 80 00",
+         "C4,1.000000\nREPEAT x2\n\tD4,0.500000\n\tREST,0.250000\nEND\n", ""},
+        {"every delimiter but space", 3, "120\r\nC4,1;D4:2!E4-1\fF4\t1\n", 0,
+         "30 21 00 32 42 00 34 21 00 35 21 00 00",
+         "C4,1.000000\nD4,2.000000\nE4,1.000000\nF4,1.000000\n", ""},
+        {"zero byte ends the text", 3, std::string("120 C4 1\0 D4 1", 14), 0, "30 21 00 00",
+         "C4,1.000000\n", ""},
+        {"tempo with a suffix", 3, "120bpm C4 1", 0, "30 21 00 00", "C4,1.000000\n", ""},
+        {"tempo with a plus", 3, "+120 C4 1", 0, "30 21 00 00", "C4,1.000000\n", ""},
+        {"tempo saturated, not wrapped", 3, "4294967416 C4 1", 0, "30 01 00 00",
+         "C4,1.000000\n", ""},
+        {"vertical tab before a duration is white space", 3, "120 C4 \v1", 0, "30 21 00 00",
+         "C4,1.000000\n", ""},
+        {"hex float duration", 3, "120 C4 0x1.8p1", 0, "30 63 00 00", "C4,3.000000\n", ""},
+        {"duration forms", 3, "120 C4 .5 C4 2. C4 1e+3 C4 1/4", 0,
+         "30 11 00 30 42 00 30 E8 80 30 21 00 00",
+         "C4,0.500000\nC4,2.000000\nC4,1000.000000\nC4,1.000000\n", ""},
+        {"echo shows the float", 3, "2147483647 C4 0.1 C4 1234567.1", 0,
+         "30 01 00 30 03 00 00", "C4,0.100000\nC4,1234567.125000\n", ""},
+        {"REST and B7 code bytes", 1, "120 REST 0.3 B7 1", 0, "01 10 00 5F 63 0F 00",
+         "REST,0.300000\nB7,1.000000\n", ""},
+        {"duration read via double", 3, "1 REST 1.0000000596046448", 0, "01 78 0F 00",
+         "REST,1.000000\n", ""},
+        {"longest note", 3, "1 C4 16.549", 0, "30 FF FF 00", "C4,16.549000\n", ""},
+        {"smallest duration", 3, "120 C4 0.0000000000000000000000000000000000000000000008", 0,
+         "30 01 00 00", "C4,0.000000\n", ""},
+        {"empty section, then another", 3, "120 REPEAT 2 END REPEAT 127 END", 0,
+         "82 80 FF 80 00", "REPEAT x2\nEND\nREPEAT x127\nEND\n", ""},
+    };
+    check_rows(rows, std::size(rows));
+}
+
+TEST(MUSConv, EmptyStreams)
+{
+    const CompileRow rows[] = {
+        {"no text", 1, "", 0, "", "", ""},
+        {"only delimiters", 1, " ,;:!-\t\r\n\f", 0, "", "", ""},
+        {"no tempo", 1, "C4 1", 0, "", "", ""},
+        {"tempo 0", 1, "0 C4 1", 0, "", "", ""},
+        {"byte-order mark", 1, "\xEF\xBB\xBF" "120 C4 1", 0, "", "", ""},
+        {"tempo and nothing else", 1, "120", 0, "00", "", ""},
+    };
+    check_rows(rows, std::size(rows));
+}
+
+TEST(MUSConv, ReportsScoreErrors)
+{
+    const CompileRow rows[] = {
+        {"lower-case note", 1, "120 C4 1 c4 1", 1, "", "C4,1.000000\nc4\n", kNote},
+        {"vertical tab is part of a token", 1, "120 C4\v 1", 1, "", "C4\v\n", kNote},
+        {"negative exponent splits", 1, "120 C4 1e-3", 1, "", "C4,1.000000\n3\n", kNote},
+        {"decimal comma splits", 1, "120 C4 1,5", 1, "", "C4,1.000000\n5\n", kNote},
+        {"text ends inside a section", 3, "120 REPEAT 2 C4 1", 1, "",
+         "REPEAT x2\n\tC4,1.000000\n", kNote},
+        {"END outside a section", 1, "120 C4 1 END", 1, "", "C4,1.000000\n", kStructure},
+        {"nested REPEAT", 1, "120 REPEAT 1 REPEAT 2", 1, "", "REPEAT x1\n", kStructure},
+        {"REPEAT last", 1, "120 REPEAT", 1, "", "", kStructure},
+        {"count 0", 1, "120 REPEAT 0 END", 1, "", "", kStructure},
+        {"count 128", 1, "120 REPEAT 128 END", 1, "", "", kStructure},
+        {"count without digits", 1, "120 REPEAT x2 END", 1, "", "", kStructure},
+        {"count saturated, not wrapped", 1, "120 REPEAT 4294967298 END", 1, "", "", kStructure},
+        {"note last", 1, "120 C4", 1, "", "", kDuration},
+        {"note then note", 1, "120 C4 D4 1", 1, "", "", kDuration},
+        {"note then END", 1, "120 REPEAT 2 C4 END", 1, "", "REPEAT x2\n", kDuration},
+        {"zero duration", 1, "120 C4 0.000", 1, "", "", kDuration},
+        {"duration too small for a float", 1,
+         "120 C4 0.0000000000000000000000000000000000000000000007", 1, "", "", kDuration},
+        {"inf", 1, "120 C4 inf", 1, "", "", kTooLong},
+        {"infinity", 3, "120 C4 Infinity", 1, "", "", kTooLong},
+        {"nan", 3, "120 C4 nan", 1, "", "", kTooLong},
+        {"past the largest float", 3, "120 C4 1e39", 1, "", "", kTooLong},
+        {"one past the longest note", 3, "1 C4 16.55", 1, "", "", kTooLong},
+    };
+    check_rows(rows, std::size(rows));
+}
+
+TEST(MUSConv, StartsEachCompilationOutsideASection)
+{
+    ASSERT_EQ(compile_text("120 REPEAT 2 C4", 3).ret, 1);
+    Compiled c = compile_text("120 C4 1", 3);
+    EXPECT_EQ(c.ret, 0);
+    EXPECT_EQ(c.stream, "30 21 00 00");
+    EXPECT_EQ(c.out, "C4,1.000000\n");
+}
+
+std::string notes(int n)
+{
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += " D0 1";
+    return s;
+}
+
+// 10666 note events take 31998 bytes; the terminator and any section bytes must
+// still fit within the 32000 bytes of bufOUT.
+TEST(MUSConv, RefusesAStreamPastTheBuffer)
+{
+    const struct {
+        const char* what;
+        std::string text;
+        int ret;
+        int length;
+        const char* last_out;
+    } rows[] = {
+        {"fits with the terminator", "120" + notes(10666), 0, 31999, "D0,1.000000\n"},
+        {"note past the end", "120" + notes(10667), 1, 0, "D0,1.000000\n"},
+        {"terminator past the end", "120" + notes(10666) + " REPEAT 2 END", 1, 0, "END\n"},
+        {"section start past the end", "120" + notes(10666) + " REPEAT 2 END REPEAT 2 END", 1,
+         0, "END\n"},
+        {"section end past the end", "120" + notes(10665) + " REPEAT 2 END REPEAT 2 END REPEAT 2 END",
+         1, 0, "REPEAT x2\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Compiled c = compile_text(r.text, 3);
+        EXPECT_EQ(c.ret, r.ret);
+        EXPECT_EQ(static_cast<int>(c.stream.size() + 1) / 3, r.length);
+        EXPECT_TRUE(c.guard_intact);
+        EXPECT_EQ(c.err, r.ret ? "ERROR: Note stream too long.\n" : "");
+        std::string last = r.last_out;
+        ASSERT_GE(c.out.size(), last.size());
+        EXPECT_EQ(c.out.substr(c.out.size() - last.size()), last);
+    }
+}
+
+}  // namespace
