@@ -1,0 +1,79 @@
+// The command line of koddar.
+#include "arguments.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "decoder.h"
+
+namespace koddar {
+
+std::int32_t debut = 0;
+std::int32_t fin = 0;
+const char* source = nullptr;
+
+namespace {
+
+constexpr const char* kUsage = "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xStartAdr] [-e:0xEndAdr]\n";
+
+// Follows getopt's own diagnostic. The byte is taken unsigned: isprint of a negative char is
+// undefined, and a high byte prints as its own value (\xc3), not sign-extended.
+void report_option_error(int option)
+{
+    const int c = static_cast<unsigned char>(option);
+    if (c == 'r' || c == 's' || c == 'e')
+        std::fprintf(stderr, "Option -%c requires an argument.\n", c);
+    else if (std::isprint(c))
+        std::fprintf(stderr, "Unknown option `-%c'.\n", c);
+    else
+        std::fprintf(stderr, "Unknown option character `\\x%x'.\n", static_cast<unsigned>(c));
+}
+
+int refuse(const char* message)
+{
+    std::fputs(message, stderr);
+    return 1;
+}
+
+}  // namespace
+
+std::int32_t option_value(const char* arg)
+{
+    if (arg[0] == '\0')  // no first character to skip, and nothing past the argument is read
+        return 0;
+    // long is 64-bit here, so the 32-bit saturation is done by hand.
+    const long value = std::strtol(arg + 1, nullptr, 16);
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+int ManageArguments(int argc, char** argv)
+{
+    int c;
+    while ((c = getopt(argc, argv, "hs:e:r:")) != -1) {
+        switch (c) {
+        case 'h': std::fputs(kUsage, stdout); return 1;
+        case 'r': reloc = option_value(optarg); break;
+        case 's': debut = option_value(optarg); break;
+        case 'e': fin = option_value(optarg); break;
+        default: report_option_error(optopt); return 1;
+        }
+    }
+    // Checked before the file is read; the checks against its length come later.
+    if (debut != 0 && debut < reloc)
+        return refuse("Bad starting address.\n");
+    if (fin != 0 && (fin < reloc || fin < debut))
+        return refuse("Bad ending address.\n");
+    if (argc - optind != 1)
+        return refuse("One argument required: sourceFile.\n");
+    source = argv[optind];
+    return 0;
+}
+
+}  // namespace koddar

@@ -1,0 +1,20 @@
+// The command line of koddar: options -h, -r, -s, -e and the one operand, the source file.
+#pragma once
+
+#include <cstdint>
+
+namespace koddar {
+
+extern std::int32_t debut;  // start address from -s, 0 when not given
+extern std::int32_t fin;    // end address from -e, 0 when not given
+extern const char* source;  // the source file
+
+// An option value: the argument with its first character skipped, read as base-16 strtol
+// and saturated to the signed 32-bit range. An empty argument reads 0.
+std::int32_t option_value(const char* arg);
+
+// Sets reloc, debut, fin and source; returns 0 when the run may go on, 1 after -h or a
+// refused command line, having printed its own messages.
+int ManageArguments(int argc, char** argv);
+
+}  // namespace koddar

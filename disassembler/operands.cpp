@@ -1,0 +1,147 @@
+// The operand formatter: reads each operand's bytes through Mgetc, extends the hex column
+// and writes the operand column, with the LVDP and WVDP rules of the target computer.
+#include <cstring>
+#include <iterator>
+
+#include "address.h"
+#include "decoder.h"
+#include "opcode_map.h"
+#include "text.h"
+
+namespace koddar {
+
+namespace {
+
+// The target computer's names for the first registers of the register file; the rest are
+// "R" and the number. Indexed by register number.
+constexpr const char* registre[] = {
+    "A",        "B",        "FLGCOM",   "VALUE0",   "VALUE1",   "SUICOM-1", "SUICOM",   "WRKSON-1",  // 0-7
+    "WRKSON",   "PTRSON-1", "PTRSON",   "SONFON-1", "SONFON",   "TEMP1-1",  "TEMP1",    "TEMP2-1",   // 8-15
+    "TEMP2",    "TEMP3-1",  "TEMP3",    "TEMP4-1",  "TEMP4",    "TEMP5-1",  "TEMP5",    "TEMP6-1",   // 16-23
+    "TEMP6",    "TEMP7-1",  "TEMP7",    "TEMP8-1",  "TEMP8",    "TEMP9-1",  "TEMP9",    "TEMP10-1",  // 24-31
+    "TEMP10",   "RAMADR-1", "RAMADR",   "VDP06",    "R36",      "R37",      "R38",      "R39",
+    "R40",  "R41",  "R42",  "R43",  "R44",  "R45",  "R46",  "R47",  "R48",  "R49",
+    "R50",  "R51",  "R52",  "R53",  "R54",  "R55",  "R56",  "R57",  "R58",  "R59",
+    "R60",  "R61",  "R62",  "R63",  "R64",  "R65",  "R66",  "R67",  "R68",  "R69",
+    "R70",  "R71",  "R72",  "R73",  "R74",  "R75",  "R76",  "R77",  "R78",  "R79",
+    "R80",  "R81",  "R82",  "R83",  "R84",  "R85",  "R86",  "R87",  "R88",  "R89",
+    "R90",  "R91",  "R92",  "R93",  "R94",  "R95",  "R96",  "R97",  "R98",  "R99",
+    "R100", "R101", "R102", "R103", "R104", "R105", "R106", "R107", "R108", "R109",
+    "R110", "R111", "R112", "R113", "R114", "R115", "R116", "R117", "R118", "R119",
+    "R120", "R121", "R122", "R123", "R124", "R125", "R126", "R127",
+};
+static_assert(std::size(registre) == 128);
+
+constexpr unsigned kVideoPort = 46;  // MOVP to this port is the video write WVDP
+
+// Reads the next operand byte (unsigned) and shows it in the hex column.
+unsigned next_byte()
+{
+    const unsigned n = static_cast<unsigned char>(Mgetc(a));
+    a = add32(a, 1);
+    appendf(hexa, sizeof hexa, "%02x", n);
+    return n;
+}
+
+// Reads a 16-bit operand, high byte first; the hex column shows its bytes in image order.
+unsigned next_word()
+{
+    const unsigned high = next_byte();
+    return high * 256 + next_byte();
+}
+
+// Reads a displacement and returns the branch target: the relocated address of the next
+// instruction plus the signed displacement, as an unsigned value for "%04X".
+std::uint32_t branch_target()
+{
+    const std::int8_t d = Mgetc(a);
+    a = add32(a, 1);
+    appendf(hexa, sizeof hexa, "%02x", static_cast<unsigned char>(d));
+    return static_cast<std::uint32_t>(add32(add32(reloc, a), d));
+}
+
+// Registers past the table's 128 entries continue its pattern, "R128" to "R255".
+void append_register(const char* lead, unsigned n)
+{
+    if (n < std::size(registre))
+        appendf(param, sizeof param, "%s%s", lead, registre[n]);
+    else
+        appendf(param, sizeof param, "%sR%u", lead, n);
+}
+
+void first_operand(int op, int p1)
+{
+    param[0] = '\0';
+    if (p1 < K_NONE) {
+        appendf(param, sizeof param, "%i", p1);
+        return;
+    }
+    switch (static_cast<Kind>(p1)) {
+    case K_NONE: break;
+    case K_A: appendf(param, sizeof param, "A"); break;
+    case K_B: appendf(param, sizeof param, "B"); break;
+    case K_REG: {
+        const unsigned n = next_byte();
+        if (op != LVDP)  // LVDP shows its register byte in the hex column only
+            append_register("", n);
+        break;
+    }
+    case K_PORT: appendf(param, sizeof param, "P%u", next_byte()); break;
+    case K_IMM8: appendf(param, sizeof param, "%%$%02X", next_byte()); break;
+    case K_IMM16: appendf(param, sizeof param, "%%$%04X", next_word()); break;
+    case K_ADDR: appendf(param, sizeof param, "$%04X", next_word()); break;
+    case K_DIRECT: appendf(param, sizeof param, "@$%04X", next_word()); break;
+    case K_INDEXED: appendf(param, sizeof param, "@$%04X(B)", next_word()); break;
+    case K_INDIRECT: append_register("*", next_byte()); break;
+    case K_REL: appendf(param, sizeof param, "$%04X", branch_target()); break;
+    case K_ST: appendf(param, sizeof param, "ST"); break;
+    }
+}
+
+void second_operand(int op, int p2)
+{
+    if (p2 < K_NONE)
+        return;
+    switch (static_cast<Kind>(p2)) {
+    case K_A: appendf(param, sizeof param, ",A"); break;
+    case K_B: appendf(param, sizeof param, ",B"); break;
+    case K_REG: append_register(",", next_byte()); break;
+    case K_PORT: {
+        const unsigned n = next_byte();
+        if (op == MOVP && n == kVideoPort)
+            mnemo = name[WVDP];  // the port stays in the hex column but not in the operands
+        else
+            appendf(param, sizeof param, ",P%u", n);
+        break;
+    }
+    case K_REL: appendf(param, sizeof param, ",$%04X", branch_target()); break;
+    case K_NONE: case K_IMM8: case K_IMM16: case K_ADDR: case K_DIRECT: case K_INDEXED:
+    case K_INDIRECT: case K_ST:
+        break;  // no instruction has these in the second position
+    }
+}
+
+void third_operand(int p3)
+{
+    if (p3 == K_REL)
+        appendf(param, sizeof param, ",$%04X", branch_target());
+}
+
+}  // namespace
+
+std::int8_t Mgetc(std::int32_t adresse)
+{
+    if (buffer == nullptr || adresse < 0 || adresse >= longueur || adresse >= kImageSize)
+        return 0;
+    return static_cast<std::int8_t>(buffer[adresse]);
+}
+
+void Decod(int op, int p1, int p2, int p3)
+{
+    mnemo = name[op];
+    first_operand(op, p1);
+    second_operand(op, p2);
+    third_operand(p3);
+}
+
+}  // namespace koddar

@@ -1,0 +1,261 @@
+// One instruction in, its hex column, mnemonic, operand column and next offset out.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "decoder.h"
+
+namespace {
+
+using koddar::Dasmtms7020;
+
+struct Decoded {
+    std::string line, hexa, mnemo, param;
+    std::int32_t next;
+};
+
+// Decodes the instruction at `offset` of an image whose first `loaded` bytes are loaded
+// (all of them when loaded is -1); the rest of `bytes` must never be read.
+Decoded decode(std::vector<unsigned char> bytes, std::int32_t reloc, std::int32_t offset = 0,
+               std::int32_t loaded = -1)
+{
+    koddar::buffer = bytes.data();
+    koddar::longueur = loaded < 0 ? static_cast<std::int32_t>(bytes.size()) : loaded;
+    koddar::reloc = reloc;
+    char line[koddar::kLineSize];
+    const std::int32_t next = Dasmtms7020(line, offset);
+    Decoded d{line, koddar::hexa, koddar::mnemo, koddar::param, next};
+    koddar::buffer = nullptr;
+    return d;
+}
+
+struct Row {
+    std::vector<unsigned char> bytes;
+    std::int32_t reloc;
+    const char* hexa;
+    const char* mnemo;
+    const char* param;
+    std::int32_t next;
+};
+
+void PrintTo(const Row& r, std::ostream* os) { *os << r.hexa; }
+
+class InstructionForms : public testing::TestWithParam<Row> {};
+
+TEST_P(InstructionForms, DecodesToTheExpectedColumns)
+{
+    const Row& r = GetParam();
+    const Decoded d = decode(r.bytes, r.reloc);
+    EXPECT_EQ(d.hexa, r.hexa);
+    EXPECT_EQ(d.mnemo, r.mnemo);
+    EXPECT_EQ(d.param, r.param);
+    EXPECT_EQ(d.next, r.next);
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkedLines, InstructionForms, testing::Values(
+    Row{{0x00}, 0, "0000 00", "NOP", "", 1},
+    Row{{0x42, 0x05, 0x06}, 0xF000, "F000 420506", "MOV", "SUICOM-1,SUICOM", 3},
+    Row{{0x26, 0x01, 0xFE}, 0x1000, "1000 2601fe", "BTJO", "%$01,A,$1001", 3},
+    Row{{0x88, 0x12, 0x34, 0x05}, 0x1000, "1000 88123405", "MOVD", "%$1234,SUICOM-1", 4},
+    Row{{0xE8}, 0x1000, "1000 e8", "TRAP", "23", 1},
+    Row{{0x02, 0x00}, 0x1000, "1000 02", "????", "", 1},
+    Row{{0xB7, 0x00}, 0x1000, "1000 b7", "????", "A", 1},
+    Row{{0xC7, 0x00}, 0x1000, "1000 c7", "????", "B", 1},
+    Row{{0xD7, 0x2E}, 0x1000, "1000 d72e", "LVDP", "", 2},
+    Row{{0x82, 0x2E}, 0x1000, "1000 822e", "WVDP", "A", 2}));
+
+INSTANTIATE_TEST_SUITE_P(OperandKinds, InstructionForms, testing::Values(
+    // registers 0 and 1 share their names with the accumulators
+    Row{{0x12, 0x00}, 0, "0000 1200", "MOV", "A,A", 2},
+    Row{{0x12, 0x01}, 0, "0000 1201", "MOV", "B,A", 2},
+    Row{{0x72, 0xFF, 0x04}, 0, "0000 72ff04", "MOV", "%$FF,VALUE1", 3},
+    Row{{0x98, 0x03, 0x04}, 0, "0000 980304", "MOVD", "VALUE0,VALUE1", 3},
+    Row{{0x80, 0x00}, 0, "0000 8000", "MOVP", "P0,A", 2},
+    Row{{0x80, 0xFF}, 0, "0000 80ff", "MOVP", "P255,A", 2},
+    Row{{0x22, 0x0A}, 0, "0000 220a", "MOV", "%$0A,A", 2},
+    Row{{0x8E, 0xF0, 0x00}, 0, "0000 8ef000", "CALL", "$F000", 3},
+    Row{{0x8C, 0x00, 0x0F}, 0, "0000 8c000f", "BR", "$000F", 3},
+    Row{{0x8A, 0xF0, 0x00}, 0, "0000 8af000", "LDA", "@$F000", 3},
+    Row{{0x8D, 0x00, 0x01}, 0, "0000 8d0001", "CMPA", "@$0001", 3},
+    Row{{0xAA, 0xF0, 0x00}, 0, "0000 aaf000", "LDA", "@$F000(B)", 3},
+    Row{{0xA8, 0xF0, 0x00, 0x03}, 0, "0000 a8f00003", "MOVD", "@$F000(B),VALUE0", 4},
+    Row{{0x9E, 0x22}, 0, "0000 9e22", "CALL", "*RAMADR", 2},
+    Row{{0x9B, 0x05}, 0, "0000 9b05", "STA", "*SUICOM-1", 2},
+    Row{{0x08}, 0, "0000 08", "POP", "ST", 1},
+    Row{{0x0E}, 0, "0000 0e", "PUSH", "ST", 1},
+    Row{{0x62}, 0, "0000 62", "MOV", "B,A", 1},
+    Row{{0x66, 0x01}, 0x1000, "1000 6601", "BTJO", "B,A,$1003", 2},
+    Row{{0x5D, 0x80}, 0, "0000 5d80", "CMP", "%$80,B", 2},
+    Row{{0x3A, 0x10}, 0, "0000 3a10", "SUB", "TEMP2,B", 2},
+    Row{{0xB0}, 0, "0000 b0", "TSTA", "", 1},
+    Row{{0xC1}, 0, "0000 c1", "TSTB", "", 1},
+    Row{{0xC0}, 0, "0000 c0", "MOV", "A,B", 1},
+    Row{{0xD0, 0x0A}, 0, "0000 d00a", "MOV", "A,PTRSON", 2},
+    Row{{0xD1, 0x0C}, 0, "0000 d10c", "MOV", "B,SONFON", 2},
+    Row{{0xB2}, 0, "0000 b2", "DEC", "A", 1},
+    Row{{0xCF}, 0, "0000 cf", "RLC", "B", 1},
+    Row{{0xDA, 0x03, 0xFD}, 0x2000, "2000 da03fd", "DJNZ", "VALUE0,$2000", 3},
+    Row{{0xBA, 0xFD}, 0x2000, "2000 bafd", "DJNZ", "A,$1FFF", 2},
+    // the longest operand column of a four-digit target: 23 characters
+    Row{{0x47, 0x1F, 0x21, 0xFB}, 0x1000, "1000 471f21fb", "BTJZ", "TEMP10-1,RAMADR-1,$0FFF", 4},
+    Row{{0xA7, 0x01, 0x2E, 0x00}, 0, "0000 a7012e00", "BTJZP", "%$01,P46,$0004", 4}));
+
+INSTANTIATE_TEST_SUITE_P(RegisterNames, InstructionForms, testing::Values(
+    Row{{0xD2, 0x02}, 0, "0000 d202", "DEC", "FLGCOM", 2},
+    Row{{0xD2, 0x07}, 0, "0000 d207", "DEC", "WRKSON-1", 2},
+    Row{{0xD2, 0x0D}, 0, "0000 d20d", "DEC", "TEMP1-1", 2},
+    Row{{0xD2, 0x20}, 0, "0000 d220", "DEC", "TEMP10", 2},
+    Row{{0xD2, 0x23}, 0, "0000 d223", "DEC", "VDP06", 2},
+    Row{{0xD2, 0x24}, 0, "0000 d224", "DEC", "R36", 2},
+    Row{{0xD2, 0x7F}, 0, "0000 d27f", "DEC", "R127", 2},
+    Row{{0xD2, 0x80}, 0, "0000 d280", "DEC", "R128", 2},
+    Row{{0xD2, 0xFF}, 0, "0000 d2ff", "DEC", "R255", 2},
+    Row{{0x9A, 0x23}, 0, "0000 9a23", "LDA", "*VDP06", 2},
+    Row{{0x9A, 0x80}, 0, "0000 9a80", "LDA", "*R128", 2},
+    Row{{0x9C, 0xFF}, 0, "0000 9cff", "BR", "*R255", 2},
+    Row{{0x49, 0x80, 0xFF}, 0, "0000 4980ff", "ADC", "R128,R255", 3}));
+
+INSTANTIATE_TEST_SUITE_P(VideoMnemonics, InstructionForms, testing::Values(
+    Row{{0x92, 0x2E}, 0, "0000 922e", "WVDP", "B", 2},
+    Row{{0xA2, 0x41, 0x2E}, 0, "0000 a2412e", "WVDP", "%$41", 3},
+    Row{{0x82, 0x2D}, 0, "0000 822d", "MOVP", "A,P45", 2},
+    Row{{0x80, 0x2E}, 0, "0000 802e", "MOVP", "P46,A", 2},
+    Row{{0x91, 0x2E}, 0, "0000 912e", "MOVP", "P46,B", 2},
+    Row{{0x83, 0x2E}, 0, "0000 832e", "ANDP", "A,P46", 2},
+    Row{{0x94, 0x2E}, 0, "0000 942e", "ORP", "B,P46", 2},
+    Row{{0xA5, 0x0F, 0x2E}, 0, "0000 a50f2e", "XORP", "%$0F,P46", 3},
+    Row{{0x86, 0x2E, 0x02}, 0x2000, "2000 862e02", "BTJOP", "A,P46,$2005", 3},
+    Row{{0xD7, 0x00}, 0, "0000 d700", "LVDP", "", 2},
+    Row{{0xD7, 0xFF}, 0, "0000 d7ff", "LVDP", "", 2}));
+
+INSTANTIATE_TEST_SUITE_P(TrapNumbers, InstructionForms, testing::Values(
+    Row{{0xE9}, 0, "0000 e9", "TRAP", "22", 1},
+    Row{{0xEF}, 0, "0000 ef", "TRAP", "16", 1},
+    Row{{0xF6}, 0, "0000 f6", "TRAP", "9", 1},
+    Row{{0xFF}, 0, "0000 ff", "TRAP", "0", 1}));
+
+INSTANTIATE_TEST_SUITE_P(BranchTargets, InstructionForms, testing::Values(
+    Row{{0xE0, 0x7F}, 0x1000, "1000 e07f", "JMP", "$1081", 2},
+    Row{{0xE0, 0x80}, 0x1000, "1000 e080", "JMP", "$0F82", 2},
+    Row{{0xE0, 0xFE}, 0x1000, "1000 e0fe", "JMP", "$1000", 2},
+    Row{{0xE2, 0x00}, 0x1000, "1000 e200", "JEQ", "$1002", 2},
+    // a target before address 0 prints as a 32-bit two's complement
+    Row{{0xE0, 0x80}, 0, "0000 e080", "JMP", "$FFFFFF82", 2},
+    // targets are never cut to 16 bits
+    Row{{0xE7, 0x7F}, 0xFFF0, "FFF0 e77f", "JL", "$10071", 2},
+    Row{{0xE0, 0x10}, 0x7FFFFFF0, "7FFFFFF0 e010", "JMP", "$80000002", 2},
+    Row{{0xE0, 0xFE}, -0x1000, "FFFFF000 e0fe", "JMP", "$FFFFF000", 2}));
+
+INSTANTIATE_TEST_SUITE_P(UndefinedOpcodes, InstructionForms, testing::Values(
+    Row{{0x04, 0x12}, 0, "0000 04", "????", "", 1},
+    Row{{0x10, 0x12}, 0, "0000 10", "????", "", 1},
+    Row{{0x71, 0x12}, 0, "0000 71", "????", "", 1},
+    Row{{0x81, 0x12}, 0, "0000 81", "????", "", 1},
+    Row{{0xAF, 0x12}, 0, "0000 af", "????", "", 1},
+    Row{{0xB1, 0x12}, 0, "0000 b1", "????", "", 1}));
+
+// Addresses and the column layout of whole lines.
+struct LineRow {
+    std::vector<unsigned char> bytes;
+    std::int32_t reloc;
+    std::int32_t offset;
+    std::string line;
+    std::int32_t next;
+};
+
+std::string blanks(std::size_t n) { return std::string(n, ' '); }
+
+void PrintTo(const LineRow& r, std::ostream* os) { *os << r.line; }
+
+class LineLayout : public testing::TestWithParam<LineRow> {};
+
+TEST_P(LineLayout, PadsMnemonicAndOperandColumns)
+{
+    const LineRow& r = GetParam();
+    const Decoded d = decode(r.bytes, r.reloc, r.offset);
+    EXPECT_EQ(d.line, r.line);
+    EXPECT_EQ(d.next, r.next);
+}
+
+INSTANTIATE_TEST_SUITE_P(Columns, LineLayout, testing::Values(
+    // blanks run up to column 22 even with no operand
+    LineRow{{0x00}, 0, 0, "0000 00" + blanks(8) + "NOP" + blanks(4), 1},
+    LineRow{{0x42, 0x05, 0x06}, 0xF000, 0,
+            "F000 420506" + blanks(4) + "MOV" + blanks(4) + "SUICOM-1,SUICOM", 3},
+    LineRow{{0x88, 0x12, 0x34, 0x05}, 0x1000, 0,
+            "1000 88123405" + blanks(2) + "MOVD" + blanks(3) + "%$1234,SUICOM-1", 4},
+    LineRow{{0x0A, 0x00, 0x00, 0x0B}, 0xF000, 3, "F003 0b" + blanks(8) + "RETI" + blanks(3), 4},
+    // a five-digit address takes one blank from the padding
+    LineRow{{0x88, 0x12, 0x34, 0x05}, 0x10000, 0,
+            "10000 88123405" + blanks(1) + "MOVD" + blanks(3) + "%$1234,SUICOM-1", 4},
+    LineRow{{0x00}, 0xFFFFF, 0, "FFFFF 00" + blanks(7) + "NOP" + blanks(4), 1},
+    // eight digits: a hex column of 15 or more is followed directly by the mnemonic
+    LineRow{{0x00}, -16, 0, "FFFFFFF0 00" + blanks(4) + "NOP" + blanks(4), 1},
+    LineRow{{0x42, 0x05, 0x06}, -0x1000, 0, "FFFFF000 420506MOV" + blanks(4) + "SUICOM-1,SUICOM", 3},
+    LineRow{{0x88, 0x12, 0x34, 0x05}, -0x1000, 0, "FFFFF000 88123405MOVD %$1234,SUICOM-1", 4},
+    // the longest line: 49 characters
+    LineRow{{0x47, 0x1F, 0x21, 0xFB}, -0x1000, 0, "FFFFF000 471f21fbBTJZ TEMP10-1,RAMADR-1,$FFFFEFFF", 4},
+    // address sums wrap modulo 2^32
+    LineRow{{0x00, 0x00}, 0x7FFFFFFF, 1, "80000000 00" + blanks(4) + "NOP" + blanks(4), 2}));
+
+TEST(LineLayout, LongestLineIsFortyNineCharacters)
+{
+    const Decoded d = decode({0x47, 0x1F, 0x21, 0xFB}, -0x1000);
+    EXPECT_EQ(d.line.size(), 49u);
+    EXPECT_EQ(d.param.size(), 27u);
+}
+
+// Bytes past the loaded data read as 0x00, whatever the store holds there.
+struct PastDataRow {
+    std::vector<unsigned char> bytes;
+    std::int32_t loaded;
+    std::int32_t offset;
+    const char* hexa;
+    const char* param;
+};
+
+void PrintTo(const PastDataRow& r, std::ostream* os) { *os << r.hexa; }
+
+class PastLoadedData : public testing::TestWithParam<PastDataRow> {};
+
+TEST_P(PastLoadedData, ReadsZeroBytes)
+{
+    const PastDataRow& r = GetParam();
+    const Decoded d = decode(r.bytes, 0, r.offset, r.loaded);
+    EXPECT_EQ(d.hexa, r.hexa);
+    EXPECT_EQ(d.param, r.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(CutShort, PastLoadedData, testing::Values(
+    PastDataRow{{0x88, 0x12, 0x34, 0x05}, 2, 0, "0000 88120000", "%$1200,A"},
+    PastDataRow{{0x88, 0x12, 0x34, 0x05}, 1, 0, "0000 88000000", "%$0000,A"},
+    PastDataRow{{0x47, 0x1F, 0x21, 0xFB}, 3, 0, "0000 471f2100", "TEMP10-1,RAMADR-1,$0004"},
+    PastDataRow{{0x42, 0x05, 0x06}, 0, 0, "0000 00", ""}));
+
+TEST(PastLoadedData, NothingIsReadBeyondTheImageSize)
+{
+    std::vector<unsigned char> image(koddar::kImageSize + 4, 0xFF);
+    image[koddar::kImageSize - 1] = 0x88;
+    const Decoded d = decode(image, 0, koddar::kImageSize - 1, koddar::kImageSize + 4);
+    EXPECT_EQ(d.hexa, "FFFF 88000000");
+    EXPECT_EQ(d.param, "%$0000,A");
+    EXPECT_EQ(d.next, koddar::kImageSize + 3);
+}
+
+TEST(Mgetc, ReturnsSignedBytesAndZeroOutsideTheImage)
+{
+    std::vector<unsigned char> image{0x7F, 0x80, 0xFF};
+    koddar::buffer = image.data();
+    koddar::longueur = 3;
+    EXPECT_EQ(koddar::Mgetc(0), 127);
+    EXPECT_EQ(koddar::Mgetc(1), -128);
+    EXPECT_EQ(koddar::Mgetc(2), -1);
+    EXPECT_EQ(koddar::Mgetc(3), 0);
+    EXPECT_EQ(koddar::Mgetc(-1), 0);
+    EXPECT_EQ(koddar::Mgetc(INT32_MIN), 0);
+    koddar::buffer = nullptr;
+}
+
+}  // namespace
