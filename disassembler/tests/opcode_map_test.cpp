@@ -81,13 +81,4 @@ TEST(OpcodeMap, EveryOpcodeHasItsLengthAndMnemonic)
     koddar::buffer = nullptr;
 }
 
-TEST(OpcodeMap, NameTableEndsWithTheVideoWriteAndTheUnknownMark)
-{
-    EXPECT_STREQ(koddar::name[0], "NOP");
-    EXPECT_STREQ(koddar::name[42], "LVDP");
-    EXPECT_STREQ(koddar::name[59], "TRAP");
-    EXPECT_STREQ(koddar::name[60], "WVDP");
-    EXPECT_STREQ(koddar::name[61], "????");
-}
-
 }  // namespace
