@@ -1,1 +1,178 @@
+// The frame: error messages, command line, buffers and the loading of the source.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "converter.h"
+#include "errors.h"
+#include "run_program.h"
+
+namespace {
+
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+bool ends_with(const std::string& s, const std::string& tail)
+{
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(Erreur, PrintsTheMessageOfEachCode)
+{
+    const struct {
+        int code;
+        const char* text;
+    } rows[] = {
+        {1, "ERROR: Same filename for source and target files.\n"},
+        {2, "ERROR: Cannot open source file.\n"},
+        {3, "ERROR: Cannot save target file.\n"},
+        {4, "ERROR: When loading source file.\n"},
+        {5, "ERROR: When saving target file.\n"},
+        {6, "ERROR: Memory problem.\n"},
+        {7, "ERROR: Not a correct note.\n"},
+        {8, "ERROR: Not a correct REPEAT ... END struture.\n"},
+        {9, "ERROR: Not a correct note duration.\n"},
+        {10, "ERROR: Note duration too long.\n"},
+        {11, "ERROR: Note stream too long.\n"},
+        {12, "ERROR: Source file too large.\n"},
+        {0, "ERROR: Erreur 0\n"},
+        {13, "ERROR: Erreur 13\n"},
+        {-4, "ERROR: Erreur -4\n"},
+    };
+    for (const auto& r : rows) {
+        CaptureStderr();
+        erreur(r.code);
+        EXPECT_EQ(GetCapturedStderr(), r.text);
+    }
+}
+
+struct ArgsRow {
+    std::vector<std::string> args;  // after argv[0]
+    int ret;
+    int type;                       // TypeDest afterwards, when ret is 0
+    const char* out;
+    const char* err_tail;           // what the converter adds after getopt's own line
+};
+
+TEST(ManageArguments, ScansOptionsAndOperands)
+{
+    const ArgsRow rows[] = {
+        {{"a.txt", "b.bin"}, 0, 1, "", ""},
+        {{"a.txt", "b.bin", "-t:3"}, 0, 3, "", ""},
+        {{"-t", ":3", "a.txt", "b.bin"}, 0, 3, "", ""},
+        {{"-t:3", "a.txt", "-t:1", "b.bin"}, 0, 1, "", ""},
+        {{"-t:3", "a.txt", "b.bin", "-t:2"}, 0, 3, "", ""},
+        {{"-t:2", "a.txt", "b.bin"}, 0, 1, "", ""},
+        {{"-t3", "a.txt", "b.bin"}, 0, 1, "", ""},
+        {{"--", "-t:3", "b.bin"}, 0, 1, "", ""},
+        {{"-h", "a.txt", "b.bin"}, 1, 0, "Usage: melvox sourceFile targetFile [-t:1|3]\n", ""},
+        {{"a.txt", "b.bin", "-h", "-x"}, 1, 0, "Usage: melvox sourceFile targetFile [-t:1|3]\n", ""},
+        {{"a.txt", "b.bin", "-t"}, 1, 0, "", "Option -t requires an argument.\n"},
+        {{"-x", "a.txt", "b.bin"}, 1, 0, "", "Unknown option `-x'.\n"},
+        {{"-\xc3", "a.txt", "b.bin"}, 1, 0, "", "Unknown option character `\\xc3'.\n"},
+        {{"-\x01", "a.txt", "b.bin"}, 1, 0, "", "Unknown option character `\\x1'.\n"},
+        {{}, 1, 0, "", "Two arguments required: sourceFile targetFile.\n"},
+        {{"a.txt"}, 1, 0, "", "Two arguments required: sourceFile targetFile.\n"},
+        {{"a.txt", "b.bin", "c"}, 1, 0, "", "Two arguments required: sourceFile targetFile.\n"},
+        {{"a.txt", "a.txt"}, 1, 0, "", "ERROR: Same filename for source and target files.\n"},
+    };
+    for (const auto& r : rows) {
+        std::vector<std::string> words{"melvox"};
+        words.insert(words.end(), r.args.begin(), r.args.end());
+        std::string trace;
+        for (const auto& w : words)
+            trace += w + " ";
+        SCOPED_TRACE(trace);
+        std::vector<char*> argv;
+        for (auto& w : words)
+            argv.push_back(w.data());
+        argv.push_back(nullptr);
+        TypeDest = 1;
+        CaptureStdout();
+        CaptureStderr();
+        int ret = ManageArguments(static_cast<int>(words.size()), argv.data());
+        std::string out = GetCapturedStdout();
+        std::string err = GetCapturedStderr();
+        EXPECT_EQ(ret, r.ret);
+        EXPECT_EQ(out, r.out);
+        EXPECT_TRUE(ends_with(err, r.err_tail)) << err;
+        if (r.ret == 0) {
+            EXPECT_EQ(err, "");
+            EXPECT_EQ(TypeDest, r.type);
+            EXPECT_EQ(std::string(target), "b.bin");
+        }
+    }
+}
+
+void* fail_always(std::size_t)
+{
+    return nullptr;
+}
+
+int allocations = 0;
+void* fail_second(std::size_t size)
+{
+    return ++allocations == 2 ? nullptr : std::malloc(size);
+}
+
+TEST(Init, ReportsAMissingBuffer)
+{
+    for (auto alloc : {fail_always, fail_second}) {
+        allocations = 0;
+        buffer_alloc = alloc;
+        CaptureStderr();
+        EXPECT_EQ(init(), 1);
+        EXPECT_EQ(GetCapturedStderr(), "ERROR: Memory problem.\n");
+        end();
+        EXPECT_EQ(bufIN, nullptr);
+        EXPECT_EQ(bufOUT, nullptr);
+    }
+    buffer_alloc = std::malloc;
+    EXPECT_EQ(init(), 0);
+    end();
+}
+
+TEST(Load, ReadsTheSourceWholeWhenTheTextEndsInTheBuffer)
+{
+    const struct {
+        const char* what;
+        std::string bytes;
+        int longueur;
+        const char* err;
+    } rows[] = {
+        {"empty", "", 0, "ERROR: When loading source file.\n"},
+        {"63999 bytes", std::string(63999, 'a'), 63999, ""},
+        {"64000 bytes ending in a zero", std::string(63999, 'a') + '\0', 64000, ""},
+        {"64000 bytes, no zero", std::string(64000, 'a'), 0, "ERROR: Source file too large.\n"},
+        {"zero only after 64000 bytes", std::string(64000, 'a') + '\0', 0,
+         "ERROR: Source file too large.\n"},
+    };
+    std::string dir = make_scratch_dir();
+    ASSERT_FALSE(dir.empty());
+    std::string path = dir + "/score.txt";
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        write_file(path, r.bytes);
+        source = path.data();
+        ASSERT_EQ(init(), 0);
+        CaptureStderr();
+        EXPECT_EQ(load(), r.longueur);
+        EXPECT_EQ(GetCapturedStderr(), r.err);
+        end();
+    }
+    std::string missing = dir + "/missing.txt";
+    source = missing.data();
+    ASSERT_EQ(init(), 0);
+    CaptureStderr();
+    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(GetCapturedStderr(), "ERROR: Cannot open source file.\n");
+    end();
+    std::remove(path.c_str());
+    rmdir(dir.c_str());
+}
+
+}  // namespace
