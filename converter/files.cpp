@@ -64,6 +64,7 @@ int save()
         erreur(5);
         return -1;
     }
+    std::fflush(stdout);  // the echo comes first when both streams share a file
     std::fprintf(stderr, "%s file written.\n", target);
     return longueur;
 }

