@@ -1,0 +1,75 @@
+// getopt "ht:w:s" with permutation; option values carry a first character that is skipped
+// (-t:3, -w:out.wav). Unlike the converter, a wrong -t value is refused: a preview in the
+// wrong timing would mislead.
+#include "options.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+namespace melplay {
+
+const char kUsage[] = "Usage: melplay streamFile [-t:1|3] [-w:wavFile] [-s]\n";
+
+namespace {
+
+int refuse(const char* message)
+{
+    std::fflush(stdout);
+    std::fputs(message, stderr);
+    return 1;
+}
+
+// Follows getopt's own diagnostic; the byte is taken unsigned.
+int report_option_error(int option)
+{
+    const int c = static_cast<unsigned char>(option);
+    if (c == 't' || c == 'w')
+        std::fprintf(stderr, "Option -%c requires an argument.\n", c);
+    else if (std::isprint(c))
+        std::fprintf(stderr, "Unknown option `-%c'.\n", c);
+    else
+        std::fprintf(stderr, "Unknown option character `\\x%x'.\n", static_cast<unsigned>(c));
+    return 1;
+}
+
+}  // namespace
+
+int parse_arguments(int argc, char** argv, Options& options)
+{
+    optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
+    int c;
+    while ((c = getopt(argc, argv, "ht:w:s")) != -1) {
+        switch (c) {
+        case 'h':
+            std::fputs(kUsage, stdout);
+            return 1;
+        case 't':
+            if (std::strcmp(optarg, ":1") == 0)
+                options.type = 1;
+            else if (std::strcmp(optarg, ":3") == 0)
+                options.type = 3;
+            else
+                return refuse("Output type must be -t:1 or -t:3.\n");
+            break;
+        case 'w':
+            if (optarg[0] == '\0' || optarg[1] == '\0')
+                return refuse("Empty WAV file name, expected -w:wavFile.\n");
+            options.wav = optarg + 1;
+            break;
+        case 's':
+            options.score = true;
+            break;
+        default:
+            return report_option_error(optopt);
+        }
+    }
+    if (argc - optind != 1)
+        return refuse("One argument required: streamFile.\n");
+    options.source = argv[optind];
+    return 0;
+}
+
+}  // namespace melplay

@@ -1,0 +1,87 @@
+#include "run.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "listing.h"
+#include "options.h"
+#include "score_writer.h"
+#include "stream.h"
+#include "wav.h"
+
+namespace melplay {
+
+const char kBanner[] = "Melplay 2026.12 - note stream checker, lister and previewer\n";
+
+namespace {
+
+int fail(const std::string& message)
+{
+    std::fflush(stdout);
+    std::fputs(message.c_str(), stderr);
+    return 1;
+}
+
+}  // namespace
+
+bool read_stream_file(const char* path, std::vector<unsigned char>& bytes)
+{
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f)
+        return false;
+    struct stat st;
+    bool ok = fstat(fileno(f), &st) == 0 && !S_ISDIR(st.st_mode);
+    unsigned char chunk[1 << 16];
+    std::size_t n;
+    while (ok && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    ok = ok && !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+int run(int argc, char** argv)
+{
+    std::fputs(kBanner, stderr);
+    Options options;
+    if (parse_arguments(argc, argv, options))
+        return 1;
+    std::vector<unsigned char> bytes;
+    if (!read_stream_file(options.source, bytes))
+        return fail("Cannot open source file.\n");
+    Stream stream;
+    Check check = check_stream(bytes, stream);
+    if (check.fault != Fault::None)
+        return fail(fault_message(check));
+
+    if (options.score) {
+        std::string text, error;
+        if (!score_text(stream, options.type, text, error))
+            return fail(error);
+        std::fputs(text.c_str(), stdout);
+        if (text.size() >= kConverterTextLimit || stream.size > kConverterStreamLimit) {
+            std::fflush(stdout);
+            std::fprintf(stderr,
+                         "Warning: melvox will refuse this score (%zu text bytes, %zu stream "
+                         "bytes; it takes at most %zu and %zu).\n",
+                         text.size(), stream.size, kConverterTextLimit - 1,
+                         kConverterStreamLimit);
+        }
+    } else {
+        std::fputs(listing(stream, options.type).c_str(), stdout);
+    }
+    // A listing lost on a full disk is a failure too.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return fail("Cannot write standard output.\n");
+
+    if (options.wav) {
+        std::string error;
+        if (!write_preview(options.wav, options.source, stream, options.type, error))
+            return fail(error);
+        std::fprintf(stderr, "%s file written.\n", options.wav);
+    }
+    return 0;
+}
+
+}  // namespace melplay

@@ -1,0 +1,212 @@
+// Note boundaries fall on round(t * 44100) of the running time t, so nothing drifts over a
+// long stream. Each note rises and falls along a linear ramp of 5 ms, or a quarter of the note
+// when it is shorter than 20 ms.
+#include "wav.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "notes.h"
+#include "text.h"
+
+namespace melplay {
+
+namespace {
+
+// Calls visit(code, first sample, end sample) for each note as played, sections repeated,
+// until visit returns false. Returns the end sample of the last note visited.
+template <class Visit>
+std::uint64_t play(const Stream& stream, int type, Visit visit)
+{
+    double t = 0;
+    std::uint64_t at = 0;
+    const auto& el = stream.elements;
+    for (std::size_t i = 0; i < el.size(); ++i) {
+        std::size_t first = i, last = i + 1, passes = 1;
+        if (el[i].kind == Kind::SectionStart) {
+            passes = static_cast<std::size_t>(el[i].count);
+            first = i + 1;
+            last = first;
+            while (last < el.size() && el[last].kind != Kind::SectionEnd)
+                ++last;
+            i = last;  // the END
+        }
+        for (std::size_t p = 0; p < passes; ++p)
+            for (std::size_t k = first; k < last; ++k) {
+                t += note_seconds(type, el[k].code, el[k].divisor);
+                const std::uint64_t end = static_cast<std::uint64_t>(std::llround(t * kSampleRate));
+                if (!visit(el[k].code, at, end))
+                    return end;
+                at = end;
+            }
+    }
+    return at;
+}
+
+void put16(std::string& s, unsigned v)
+{
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>(v >> 8 & 0xFF);
+}
+
+void put32(std::string& s, std::uint32_t v)
+{
+    put16(s, v & 0xFFFF);
+    put16(s, v >> 16);
+}
+
+// Fills `out` with the note's samples from sample `from` of the note on.
+class Tone {
+public:
+    Tone(int code, std::uint64_t length) : length_(length)
+    {
+        rest_ = code == kFirstCode;
+        step_ = note_frequency(code) / static_cast<double>(kSampleRate);
+        std::uint64_t quarter = length / 4;
+        ramp_ = static_cast<double>(quarter < kRampSamples ? (quarter ? quarter : 1) : kRampSamples);
+    }
+    std::int16_t sample(std::uint64_t i) const
+    {
+        if (rest_)
+            return 0;
+        double x = static_cast<double>(i);
+        double phase = x * step_;
+        phase -= std::floor(phase);
+        double gain = std::fmin(1.0, std::fmin((x + 0.5) / ramp_,
+                                               (static_cast<double>(length_) - x - 0.5) / ramp_));
+        double v = (phase < 0.5 ? kAmplitude : -kAmplitude) * gain;
+        return static_cast<std::int16_t>(std::lround(v));
+    }
+
+private:
+    std::uint64_t length_;
+    bool rest_;
+    double step_;
+    double ramp_;
+};
+
+std::string directory_of(const std::string& path)
+{
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+bool write_all(std::FILE* f, const void* data, std::size_t n)
+{
+    return std::fwrite(data, 1, n, f) == n;
+}
+
+bool write_samples(std::FILE* f, const Stream& stream, int type)
+{
+    std::vector<unsigned char> buf;
+    buf.reserve(1 << 16);
+    bool ok = true;
+    play(stream, type, [&](int code, std::uint64_t from, std::uint64_t to) {
+        Tone tone(code, to - from);
+        for (std::uint64_t i = 0; i < to - from && ok; ++i) {
+            auto v = static_cast<std::uint16_t>(tone.sample(i));
+            buf.push_back(static_cast<unsigned char>(v & 0xFF));
+            buf.push_back(static_cast<unsigned char>(v >> 8));
+            if (buf.size() >= (1 << 16)) {
+                ok = write_all(f, buf.data(), buf.size());
+                buf.clear();
+            }
+        }
+        return ok;
+    });
+    return ok && write_all(f, buf.data(), buf.size());
+}
+
+}  // namespace
+
+std::uint64_t preview_samples(const Stream& stream, int type, std::uint64_t limit)
+{
+    return play(stream, type, [limit](int, std::uint64_t, std::uint64_t end) { return end <= limit; });
+}
+
+std::string wav_header(std::uint64_t samples)
+{
+    const auto data = static_cast<std::uint32_t>(samples * 2);
+    std::string h = "RIFF";
+    put32(h, 36 + data);
+    h += "WAVEfmt ";
+    put32(h, 16);             // fmt chunk size
+    put16(h, 1);              // PCM
+    put16(h, 1);              // mono
+    put32(h, kSampleRate);
+    put32(h, kSampleRate * 2);  // bytes per second
+    put16(h, 2);              // bytes per sample frame
+    put16(h, 16);             // bits per sample
+    h += "data";
+    put32(h, data);
+    return h;
+}
+
+bool write_preview(const std::string& path, const std::string& source, const Stream& stream,
+                   int type, std::string& error)
+{
+    // Checked before anything is created.
+    const std::uint64_t samples = preview_samples(stream, type);
+    if (samples > kMaxSamples) {
+        error = format("Preview too long: a WAV file holds at most %llu samples (%.0f s).\n",
+                       static_cast<unsigned long long>(kMaxSamples),
+                       static_cast<double>(kMaxSamples) / kSampleRate);
+        return false;
+    }
+    if (same_file(path, source)) {
+        error = format("Preview file %s is the stream file itself.\n", path.c_str());
+        return false;
+    }
+    auto fail = [&](int err) {
+        error = format("Cannot write preview file %s: %s.\n", path.c_str(), std::strerror(err));
+        return false;
+    };
+    std::string temp = directory_of(path) + "/.melplay-XXXXXX";
+    int fd = mkstemp(&temp[0]);
+    if (fd < 0)
+        return fail(errno);
+    mode_t mask = umask(0);
+    umask(mask);
+    int err = 0;
+    if (fchmod(fd, 0666 & ~mask) != 0)
+        err = errno;
+    std::FILE* f = err ? nullptr : fdopen(fd, "wb");
+    if (!f) {
+        err = err ? err : errno;
+        close(fd);
+    } else {
+        const std::string header = wav_header(samples);
+        errno = 0;
+        bool ok = write_all(f, header.data(), header.size()) && write_samples(f, stream, type) &&
+                  std::fflush(f) == 0 && fsync(fileno(f)) == 0;
+        if (!ok)
+            err = errno ? errno : EIO;
+        if (std::fclose(f) != 0 && !err)
+            err = errno ? errno : EIO;
+    }
+    if (!err && std::rename(temp.c_str(), path.c_str()) != 0)
+        err = errno;
+    if (err) {
+        unlink(temp.c_str());
+        return fail(err);
+    }
+    return true;
+}
+
+}  // namespace melplay
