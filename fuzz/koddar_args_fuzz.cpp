@@ -1,0 +1,99 @@
+// koddar's command line on arbitrary argument vectors: every vector is either refused with
+// one of the defined messages, in their order, or yields the addresses and the operand that
+// the options give.
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include "args.h"
+#include "arguments.h"
+#include "capture.h"
+#include "decoder.h"
+
+namespace {
+
+const std::string kUsage = "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xStartAdr] [-e:0xEndAdr]\n";
+
+std::string option_message(unsigned char c)
+{
+    char line[64];
+    if (c == 'r' || c == 's' || c == 'e')
+        std::snprintf(line, sizeof line, "Option -%c requires an argument.\n", c);
+    else if (std::isprint(c))
+        std::snprintf(line, sizeof line, "Unknown option `-%c'.\n", c);
+    else
+        std::snprintf(line, sizeof line, "Unknown option character `\\x%x'.\n", c);
+    return line;
+}
+
+// The first character skipped, the rest read as base 16, saturated to 32 bits.
+std::int32_t value_of(const std::string& arg)
+{
+    if (arg.empty())
+        return 0;
+    const long long v = std::strtoll(arg.c_str() + 1, nullptr, 16);
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const fuzz::Words in = fuzz::split_words(data, size, 12);
+    fuzz::set_posixly_correct(in.posixly_correct);
+    fuzz::Argv args("koddar", in.words);
+    // main starts every run from these, and getopt from its very beginning.
+    koddar::reloc = koddar::debut = koddar::fin = 0;
+    koddar::source = nullptr;
+    optind = 0;
+    int ret;
+    std::string out, err;
+    {
+        fuzz::Capture cap;
+        ret = koddar::ManageArguments(args.argc(), args.argv());
+        out = cap.out();
+        err = cap.err();
+    }
+
+    const fuzz::Scanned s = fuzz::scan(in.words, "hser", "ser", in.posixly_correct);
+    std::int32_t reloc = 0, debut = 0, fin = 0;
+    for (const auto& item : s.items) {
+        if (item.kind == fuzz::Scanned::kError) {
+            fuzz::check(ret == 1 && out.empty(), "a scanner error stops the run");
+            fuzz::check(err.size() > option_message(item.letter).size() &&
+                            fuzz::ends_with(err, option_message(item.letter)),
+                        "getopt's diagnostic, then koddar's option message", err);
+            return 0;
+        }
+        switch (item.letter) {
+        case 'h':
+            fuzz::check(ret == 1 && out == kUsage && err.empty(), "-h prints the usage text and stops", out + err);
+            return 0;
+        case 'r': reloc = value_of(item.value); break;
+        case 's': debut = value_of(item.value); break;
+        default: fin = value_of(item.value); break;
+        }
+    }
+    fuzz::check(out.empty(), "nothing on standard output", out);
+    fuzz::check(koddar::reloc == reloc && koddar::debut == debut && koddar::fin == fin,
+                "the last value of each option counts");
+    if (debut != 0 && debut < reloc) {
+        fuzz::check(ret == 1 && err == "Bad starting address.\n", "start below the relocation", err);
+        return 0;
+    }
+    if (fin != 0 && (fin < reloc || fin < debut)) {
+        fuzz::check(ret == 1 && err == "Bad ending address.\n", "end below the relocation or the start", err);
+        return 0;
+    }
+    if (s.operands.size() != 1) {
+        fuzz::check(ret == 1 && err == "One argument required: sourceFile.\n", "not one operand", err);
+        return 0;
+    }
+    fuzz::check(ret == 0 && err.empty(), "an accepted command line prints nothing", err);
+    fuzz::check(koddar::source != nullptr && s.operands[0] == koddar::source, "the operand is the source");
+    return 0;
+}
