@@ -14,8 +14,10 @@ endif()
 set(expected
   "${FULL_BINDIR}/melvox"
   "${FULL_BINDIR}/koddar"
+  "${FULL_BINDIR}/melplay"
   "${FULL_MANDIR}/man1/melvox.1"
   "${FULL_MANDIR}/man1/koddar.1"
+  "${FULL_MANDIR}/man1/melplay.1"
   "${FULL_MANDIR}/man5/melvox.5"
   "${FULL_DOCDIR}/README.md")
 file(GLOB_RECURSE examples RELATIVE "${SOURCE_ROOT}/examples" "${SOURCE_ROOT}/examples/*")
@@ -35,9 +37,10 @@ if(missing)
 endif()
 
 # Each installed program runs: -h prints its usage line and exits with 1.
-set(programs melvox koddar)
+set(programs melvox koddar melplay)
 set(usage_melvox "Usage: melvox sourceFile targetFile [-t:1|3]")
 set(usage_koddar "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xStartAdr] [-e:0xEndAdr]")
+set(usage_melplay "Usage: melplay streamFile [-t:1|3] [-w:wavFile] [-s]")
 foreach(program IN LISTS programs)
   execute_process(COMMAND "${STAGE_DIR}${FULL_BINDIR}/${program}" -h
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_QUIET)
