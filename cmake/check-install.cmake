@@ -15,11 +15,13 @@ set(expected
   "${FULL_BINDIR}/melvox"
   "${FULL_BINDIR}/koddar"
   "${FULL_BINDIR}/melplay"
-  "${FULL_MANDIR}/man1/melvox.1"
-  "${FULL_MANDIR}/man1/koddar.1"
-  "${FULL_MANDIR}/man1/melplay.1"
-  "${FULL_MANDIR}/man5/melvox.5"
   "${FULL_DOCDIR}/README.md")
+# Every man page of the tree, in the section its file name ends in.
+file(GLOB pages RELATIVE "${SOURCE_ROOT}/man" "${SOURCE_ROOT}/man/*.[1-8]")
+foreach(page IN LISTS pages)
+  string(REGEX REPLACE ".*\\.([1-8])$" "\\1" section "${page}")
+  list(APPEND expected "${FULL_MANDIR}/man${section}/${page}")
+endforeach()
 file(GLOB_RECURSE examples RELATIVE "${SOURCE_ROOT}/examples" "${SOURCE_ROOT}/examples/*")
 foreach(example IN LISTS examples)
   list(APPEND expected "${FULL_DOCDIR}/examples/${example}")
