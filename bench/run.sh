@@ -77,5 +77,5 @@ done
 
 if [[ -x "$build/bench/tms_bench" ]]; then
   echo "== throughput (Google Benchmark)"
-  "$build/bench/tms_bench" --benchmark_color=false 2>&1
+  "$build/bench/tms_bench" 2>&1
 fi

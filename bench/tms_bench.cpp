@@ -8,6 +8,8 @@
 #include <iostream>
 #include <vector>
 
+#include <unistd.h>
+
 #include "converter.h"
 #include "decoder.h"
 #include "inputs.h"
@@ -87,7 +89,8 @@ int main(int argc, char** argv)
     // The compiler echoes every element on standard output.
     if (!std::freopen("/dev/null", "w", stdout))
         return 1;
-    benchmark::ConsoleReporter reporter;
+    benchmark::ConsoleReporter reporter(isatty(2) ? benchmark::ConsoleReporter::OO_Defaults
+                                                  : benchmark::ConsoleReporter::OO_Tabular);
     reporter.SetOutputStream(&std::cerr);
     reporter.SetErrorStream(&std::cerr);
     benchmark::RunSpecifiedBenchmarks(&reporter);
