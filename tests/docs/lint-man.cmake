@@ -1,0 +1,22 @@
+# Every man page of the tree passes mandoc -Tlint without a message.
+# Run with cmake -DMANDOC=... -DSOURCE_ROOT=... -P lint-man.cmake.
+file(GLOB pages "${SOURCE_ROOT}/man/*.[1-8]")
+if(NOT pages)
+  message(FATAL_ERROR "no man pages in ${SOURCE_ROOT}/man")
+endif()
+set(failed "")
+foreach(page IN LISTS pages)
+  execute_process(COMMAND "${MANDOC}" -Tlint "${page}"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT "${out}${err}" STREQUAL "")
+    string(APPEND failed "${out}${err}")
+    if("${out}${err}" STREQUAL "")
+      string(APPEND failed "${page}: mandoc status ${rc}\n")
+    endif()
+  endif()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "mandoc -Tlint:\n${failed}")
+endif()
+list(LENGTH pages count)
+message(STATUS "${count} man pages lint clean")
