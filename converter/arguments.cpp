@@ -46,8 +46,7 @@ bool same_file(const char* a, const char* b)
     if (std::strcmp(a, b) == 0)
         return true;
     struct stat sa, sb;
-    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -64,15 +63,9 @@ int ManageArguments(int argc, char* argv[])
     int opt;
     while ((opt = getopt(argc, argv, "ht:")) != -1) {
         switch (opt) {
-        case 'h':
-            std::fputs(kUsage, stdout);
-            return 1;
-        case 't':
-            select_type(optarg);
-            break;
-        default:
-            report_bad_option(optopt);
-            return 1;
+        case 'h': std::fputs(kUsage, stdout); return 1;
+        case 't': select_type(optarg); break;
+        default: report_bad_option(optopt); return 1;
         }
     }
     if (argc - optind != 2) {

@@ -6,13 +6,13 @@
 constexpr int kBufInSize = 64000;
 constexpr int kBufOutSize = 32000;
 
-extern char* source;            // path of the score file (first operand)
-extern char* target;            // path of the note stream file (second operand)
-extern int TypeDest;            // output type, 1 or 3
-extern unsigned char* bufIN;    // score text, zero-filled before loading
-extern unsigned char* bufOUT;   // note stream being built
-extern int LengthIN;            // bytes read from the source
-extern int LengthOUT;           // bytes of bufOUT to save, set by a successful compilation
+extern char* source;           // path of the score file (first operand)
+extern char* target;           // path of the note stream file (second operand)
+extern int TypeDest;           // output type, 1 or 3
+extern unsigned char* bufIN;   // score text, zero-filled before loading
+extern unsigned char* bufOUT;  // note stream being built
+extern int LengthIN;           // bytes read from the source
+extern int LengthOUT;          // bytes of bufOUT to save, set by a successful compilation
 
 // Banner printed first by every run.
 void banner();

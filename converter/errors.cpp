@@ -7,6 +7,7 @@ namespace {
 
 // Message of code n at index n - 1. The texts are part of the program's interface:
 // they stay byte for byte, spelling included.
+// clang-format off
 constexpr const char* kMessages[] = {
     "Same filename for source and target files.\n",  // 1
     "Cannot open source file.\n",                    // 2
@@ -21,6 +22,7 @@ constexpr const char* kMessages[] = {
     "Note stream too long.\n",                       // 11
     "Source file too large.\n",                      // 12
 };
+// clang-format on
 constexpr int kMessageCount = sizeof kMessages / sizeof kMessages[0];
 static_assert(kMessageCount == 12, "error codes run from 1 to 12");
 

@@ -9,6 +9,7 @@ namespace {
 // Hertz by octave (rows) and semitone from C (columns C, C#, D, ..., B); 0 where the
 // table has no note. These are the machine's own tuning values, not equal temperament:
 // they must stay exactly as typed.
+// clang-format off
 constexpr float kPitchFreq[8][12] = {
     {0.0f, 0.0f, 37.5f, 38.5542f, 41.2017f, 43.6364f, 46.2581f, 48.9952f, 51.927f, 55.0538f, 58.2922f, 61.7487f},
     {65.4592f, 69.2984f, 73.405f, 77.7722f, 82.4034f, 87.2975f, 92.5023f, 98.053f, 103.854f, 109.9893f, 116.5844f, 123.4231f},
@@ -19,6 +20,7 @@ constexpr float kPitchFreq[8][12] = {
     {2089.796f, 2210.072f, 2345.038f, 2477.4194f, 2648.276f, 2792.7273f, 2953.8462f, 3134.6938f, 3339.1304f, 3531.0344f, 3746.3416f, 3938.4614f},
     {4151.3516f, 4452.174f, 4654.5454f, 4954.839f, 5296.552f, 5585.4546f, 5907.6924f, 6269.3877f, 6678.2607f, 6981.8184f, 7492.683f, 7876.9233f},
 };
+// clang-format on
 
 constexpr float kRestFreq = 100.0f;
 
@@ -59,6 +61,7 @@ constexpr int pitch_code(const char* name)
 }  // namespace
 
 // Octave n: Cn C#n Dbn Dn D#n Ebn En Fbn Fn F#n Gbn Gn G#n Abn An A#n Bbn Bn Cb(n+1).
+// clang-format off
 constexpr char notes_name[kNoteRows][kNoteNameSize] = {
     "", "REST",
     "D0", "D#0", "Eb0", "E0", "Fb0", "F0", "F#0", "Gb0", "G0", "G#0", "Ab0", "A0", "A#0", "Bb0", "B0", "Cb1",
@@ -70,6 +73,7 @@ constexpr char notes_name[kNoteRows][kNoteNameSize] = {
     "C6", "C#6", "Db6", "D6", "D#6", "Eb6", "E6", "Fb6", "F6", "F#6", "Gb6", "G6", "G#6", "Ab6", "A6", "A#6", "Bb6", "B6", "Cb7",
     "C7", "C#7", "Db7", "D7", "D#7", "Eb7", "E7", "Fb7", "F7", "F#7", "Gb7", "G7", "G#7", "Ab7", "A7", "A#7", "Bb7", "B7",
 };
+// clang-format on
 
 namespace {
 

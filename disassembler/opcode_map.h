@@ -27,6 +27,7 @@ enum Kind : std::uint8_t {
 static_assert(K_ST == 36);
 
 // Indexes into `name`; must stay in the order of that table.
+// clang-format off
 enum Mnemonic : std::uint8_t {
     NOP, IDLE, EINT, DINT, SETC, STSP, RETS, RETI, LDSP,
     MOV, AND, OR, XOR, BTJO, BTJZ, ADD, ADC, SUB, SBB, MPY, CMP, DAC, DSB,
@@ -36,7 +37,9 @@ enum Mnemonic : std::uint8_t {
     JMP, JLT, JEQ, JHS, JGT, JGE, JNE, JL,
     TRAP, WVDP, UNDEF,
 };
+// clang-format on
 
+// clang-format off
 inline constexpr const char* name[] = {
     "NOP", "IDLE", "EINT", "DINT", "SETC", "STSP", "RETS", "RETI", "LDSP",
     "MOV", "AND", "OR", "XOR", "BTJO", "BTJZ", "ADD", "ADC", "SUB", "SBB", "MPY", "CMP", "DAC", "DSB",
@@ -46,6 +49,7 @@ inline constexpr const char* name[] = {
     "JMP", "JLT", "JEQ", "JHS", "JGT", "JGE", "JNE", "JL",
     "TRAP", "WVDP", "????",
 };
+// clang-format on
 static_assert(std::size(name) == 62 && UNDEF == 61 && WVDP == 60 && LVDP == 42 && MOVP == 23);
 
 // One opcode: its mnemonic and the kind codes of its first, second and third operand.
@@ -57,6 +61,7 @@ struct Opcode {
 // Indexed by the opcode byte; every byte has its row, undefined ones included ("????" with no
 // operand, except B7 and C7 which carry A and B). WVDP is never named here: the operand
 // formatter turns MOVP to port 46 into it.
+// clang-format off
 inline constexpr Opcode opcode_map[] = {
     {NOP,   K_NONE,     K_NONE, K_NONE},  // $00
     {IDLE,  K_NONE,     K_NONE, K_NONE},  // $01
@@ -316,6 +321,7 @@ inline constexpr Opcode opcode_map[] = {
     {TRAP,  1,          K_NONE, K_NONE},  // $FE
     {TRAP,  0,          K_NONE, K_NONE},  // $FF
 };
+// clang-format on
 static_assert(std::size(opcode_map) == 256);
 
 }  // namespace koddar

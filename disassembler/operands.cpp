@@ -14,6 +14,7 @@ namespace {
 
 // The target computer's names for the first registers of the register file; the rest are
 // "R" and the number. Indexed by register number.
+// clang-format off
 constexpr const char* registre[] = {
     "A",        "B",        "FLGCOM",   "VALUE0",   "VALUE1",   "SUICOM-1", "SUICOM",   "WRKSON-1",  // 0-7
     "WRKSON",   "PTRSON-1", "PTRSON",   "SONFON-1", "SONFON",   "TEMP1-1",  "TEMP1",    "TEMP2-1",   // 8-15
@@ -30,6 +31,7 @@ constexpr const char* registre[] = {
     "R110", "R111", "R112", "R113", "R114", "R115", "R116", "R117", "R118", "R119",
     "R120", "R121", "R122", "R123", "R124", "R125", "R126", "R127",
 };
+// clang-format on
 static_assert(std::size(registre) == 128);
 
 constexpr unsigned kVideoPort = 46;  // MOVP to this port is the video write WVDP
@@ -115,9 +117,11 @@ void second_operand(int op, int p2)
         break;
     }
     case K_REL: appendf(param, sizeof param, ",$%04X", branch_target()); break;
+    // clang-format off
     case K_NONE: case K_IMM8: case K_IMM16: case K_ADDR: case K_DIRECT: case K_INDEXED:
     case K_INDIRECT: case K_ST:
         break;  // no instruction has these in the second position
+        // clang-format on
     }
 }
 

@@ -46,9 +46,9 @@ struct Case {
     std::string score;              // written to score.txt
     std::vector<std::string> env;
     int status;
-    std::string out;                // after the banner
-    std::string err;                // exact, or the tail after getopt's line when err_is_tail
-    std::string target;             // out.bin afterwards; kAbsent when it must not exist
+    std::string out;                    // after the banner
+    std::string err;                    // exact, or the tail after getopt's line when err_is_tail
+    std::string target;                 // out.bin afterwards; kAbsent when it must not exist
     bool target_exists_before = false;  // out.bin holds kKeep before the run
     bool err_is_tail = false;
 };
@@ -98,6 +98,7 @@ protected:
 TEST_F(Melvox, ConvertsAScore)
 {
     const std::string written = "out.bin file written.\n";
+    // clang-format off
     const Case cases[] = {
         {"type 1 by default", {"score.txt", "out.bin"}, kExample, {}, 0, kExampleEcho, written, kType1},
         {"type 3 after the operands", {"score.txt", "out.bin", "-t:3"}, kExample, {}, 0,
@@ -117,6 +118,7 @@ TEST_F(Melvox, ConvertsAScore)
         {"64000 bytes ending in a zero", {"score.txt", "out.bin"},
          "120" + std::string(63996, ' ') + '\0', {}, 0, "", written, std::string(1, '\0')},
     };
+    // clang-format on
     for (const auto& c : cases)
         check(c);
 }
@@ -124,6 +126,7 @@ TEST_F(Melvox, ConvertsAScore)
 TEST_F(Melvox, RefusesTheCommandLine)
 {
     const std::string same = "ERROR: Same filename for source and target files.\n";
+    // clang-format off
     const Case cases[] = {
         {"no operands", {}, kExample, {}, 1, "", kTwoArgs, kAbsent},
         {"one operand", {"score.txt"}, kExample, {}, 1, "", kTwoArgs, kAbsent},
@@ -140,6 +143,7 @@ TEST_F(Melvox, RefusesTheCommandLine)
         {"same string", {"out.bin", "out.bin"}, kExample, {}, 1, "", same, kAbsent},
         {"same file, two texts", {"score.txt", "./score.txt"}, kExample, {}, 1, "", same, kAbsent},
     };
+    // clang-format on
     for (const auto& c : cases)
         check(c);
 }
@@ -168,6 +172,7 @@ TEST_F(Melvox, ProtectsTheScoreFromItsOwnTarget)
 TEST_F(Melvox, ReportsFailuresWithStatus1)
 {
     const std::string no_stream = "ERROR: Note stream too long.\n";
+    // clang-format off
     const Case cases[] = {
         {"missing source", {"none.txt", "out.bin"}, "", {}, 1, "",
          "ERROR: Cannot open source file.\n", kAbsent},
@@ -193,6 +198,7 @@ TEST_F(Melvox, ReportsFailuresWithStatus1)
         {"target device full", {"score.txt", "/dev/full"}, kExample, {}, 1, kExampleEcho,
          "ERROR: When saving target file.\n", kAbsent},
     };
+    // clang-format on
     for (const auto& c : cases)
         check(c);
 }

@@ -39,7 +39,7 @@ struct Fault {
     std::string target;  // relative to the scratch directory unless absolute
     int status;
     std::string err;
-    bool keeps_target;   // out.bin held kOld before the run and must still hold it
+    bool keeps_target;  // out.bin held kOld before the run and must still hold it
 };
 
 class MelvoxFaults : public testing::TestWithParam<Fault> {
@@ -74,10 +74,14 @@ TEST_P(MelvoxFaults, FailsCleanly)
     EXPECT_TRUE(is_directory(dir + "/folder"));
 }
 
-std::string fault_name(const testing::TestParamInfo<Fault>& info) { return info.param.name; }
+std::string fault_name(const testing::TestParamInfo<Fault>& info)
+{
+    return info.param.name;
+}
 
 const std::string kFullDevice = "ERROR: When saving target file.\n";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Files, MelvoxFaults, testing::Values(
     Fault{"source_is_a_directory", Source::kDirectory, "", "out.bin", 1,
           "ERROR: When loading source file.\n", true},
@@ -96,7 +100,9 @@ INSTANTIATE_TEST_SUITE_P(Files, MelvoxFaults, testing::Values(
     Fault{"full_device_empty_stream", Source::kScore, "C4 1", "/dev/full", 0,
           "/dev/full file written.\n", true}),
     fault_name);
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(ScoreErrors, MelvoxFaults, testing::Values(
     Fault{"unknown_note", Source::kScore, "120 C4 1 H4 1", "out.bin", 1, "ERROR: Not a correct note.\n", true},
     Fault{"section_left_open", Source::kScore, "120 REPEAT 2 C4 1", "out.bin", 1,
@@ -110,10 +116,13 @@ INSTANTIATE_TEST_SUITE_P(ScoreErrors, MelvoxFaults, testing::Values(
     Fault{"stream_too_long", Source::kScore, notes(10667), "out.bin", 1, "ERROR: Note stream too long.\n",
           true}),
     fault_name);
+// clang-format on
 
 // The one success of the table: the target is replaced whole, not patched.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Replaced, MelvoxFaults, testing::Values(
     Fault{"empty_stream_truncates", Source::kScore, "C4 1", "out.bin", 0, "out.bin file written.\n", false}),
     fault_name);
+// clang-format on
 
 }  // namespace

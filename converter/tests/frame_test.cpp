@@ -22,6 +22,7 @@ bool ends_with(const std::string& s, const std::string& tail)
 
 TEST(Erreur, PrintsTheMessageOfEachCode)
 {
+    // clang-format off
     const struct {
         int code;
         const char* text;
@@ -42,6 +43,7 @@ TEST(Erreur, PrintsTheMessageOfEachCode)
         {13, "ERROR: Erreur 13\n"},
         {-4, "ERROR: Erreur -4\n"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         CaptureStderr();
         erreur(r.code);
@@ -52,13 +54,14 @@ TEST(Erreur, PrintsTheMessageOfEachCode)
 struct ArgsRow {
     std::vector<std::string> args;  // after argv[0]
     int ret;
-    int type;                       // TypeDest afterwards, when ret is 0
+    int type;  // TypeDest afterwards, when ret is 0
     const char* out;
-    const char* err_tail;           // what the converter adds after getopt's own line
+    const char* err_tail;  // what the converter adds after getopt's own line
 };
 
 TEST(ManageArguments, ScansOptionsAndOperands)
 {
+    // clang-format off
     const ArgsRow rows[] = {
         {{"a.txt", "b.bin"}, 0, 1, "", ""},
         {{"a.txt", "b.bin", "-t:3"}, 0, 3, "", ""},
@@ -74,6 +77,7 @@ TEST(ManageArguments, ScansOptionsAndOperands)
         {{"a.txt"}, 1, 0, "", "Two arguments required: sourceFile targetFile.\n"},
         {{"a.txt", "a.txt"}, 1, 0, "", "ERROR: Same filename for source and target files.\n"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         std::vector<std::string> words{"melvox"};
         words.insert(words.end(), r.args.begin(), r.args.end());

@@ -16,6 +16,7 @@ struct SpotRow {
 
 TEST(NoteTable, SpotRowsHaveTheirCodeAndFrequency)
 {
+    // clang-format off
     const SpotRow rows[] = {
         {"REST", 1, 100.0f},
         {"D0", 2, 37.5f},
@@ -29,6 +30,7 @@ TEST(NoteTable, SpotRowsHaveTheirCodeAndFrequency)
         {"Bb5", 70, 1861.8182f},
         {"C7", 84, 4151.3516f},
     };
+    // clang-format on
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         int row = search_note(r.name);
@@ -53,10 +55,12 @@ TEST(NoteTable, RestAndEmptyNameComeFirst)
 
 TEST(NoteTable, AliasesShareCodeAndFrequency)
 {
+    // clang-format off
     const std::pair<const char*, const char*> aliases[] = {
         {"B0", "Cb1"}, {"E3", "Fb3"}, {"D#2", "Eb2"}, {"C#1", "Db1"},
         {"A#7", "Bb7"}, {"G#4", "Ab4"}, {"F#6", "Gb6"}, {"B6", "Cb7"},
     };
+    // clang-format on
     for (const auto& [a, b] : aliases) {
         SCOPED_TRACE(std::string(a) + " / " + b);
         int ra = search_note(a);
@@ -71,10 +75,12 @@ TEST(NoteTable, AliasesShareCodeAndFrequency)
 
 TEST(NoteTable, NamesOutsideTheTableAreNotFound)
 {
+    // clang-format off
     const char* const missing[] = {
         "rest", "Rest", "R", "C0", "C#0", "Db0", "Cb8", "C8", "E#4", "B#4", "c4", "Fb",
         "C4 ", " C4", "C4\v", "Cbb4", "H4", "C44", "REST1", "D0xxxxxxxxxxxx",
     };
+    // clang-format on
     for (const char* name : missing)
         EXPECT_EQ(search_note(name), -1) << name;
 }
@@ -83,8 +89,8 @@ TEST(NoteTable, NamesOutsideTheTableAreNotFound)
 // how the table derives them.
 TEST(NoteTable, RowsFollowTheOctaveOrderAndCodeRule)
 {
-    const char* const order[] = {"C", "C#", "Db", "D", "D#", "Eb", "E", "Fb", "F",
-                                 "F#", "Gb", "G", "G#", "Ab", "A", "A#", "Bb", "B"};
+    const char* const order[] = {"C",  "C#", "Db", "D",  "D#", "Eb", "E",  "Fb", "F",
+                                 "F#", "Gb", "G",  "G#", "Ab", "A",  "A#", "Bb", "B"};
     const int semitone[] = {0, 1, 1, 2, 3, 3, 4, 4, 5, 6, 6, 7, 8, 8, 9, 10, 10, 11};
     std::vector<std::pair<std::string, int>> expected;
     for (int octave = 0; octave <= 7; ++octave) {

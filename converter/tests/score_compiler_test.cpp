@@ -65,6 +65,7 @@ const float kInf = std::numeric_limits<float>::infinity();
 
 TEST(ReadCount, DecimalPrefixSaturatedAtIntMax)
 {
+    // clang-format off
     const struct {
         const char* token;
         int value;
@@ -82,12 +83,14 @@ TEST(ReadCount, DecimalPrefixSaturatedAtIntMax)
         {"4294967416", INT_MAX},  // would wrap to 120 if truncated to int
         {"99999999999999999999999", INT_MAX},
     };
+    // clang-format on
     for (const auto& r : rows)
         EXPECT_EQ(read_count(r.token), r.value) << r.token;
 }
 
 TEST(ReadDuration, FloatingPrefixThroughDoubleThenFloat)
 {
+    // clang-format off
     const struct {
         const char* token;
         float value;
@@ -111,6 +114,7 @@ TEST(ReadDuration, FloatingPrefixThroughDoubleThenFloat)
         {"0.0000000000000000000000000000000000000000000007", 0.0f},
         {"0.0000000000000000000000000000000000000000000008", std::numeric_limits<float>::denorm_min()},
     };
+    // clang-format on
     for (const auto& r : rows)
         EXPECT_EQ(read_duration(r.token), r.value) << r.token;
     EXPECT_TRUE(std::isnan(read_duration("nan")));
@@ -120,6 +124,7 @@ TEST(ReadDuration, FloatingPrefixThroughDoubleThenFloat)
 TEST(Divisor, RoundsUpAndChecksTheRange)
 {
     const float c4 = notes_freq[search_note("C4")][1];
+    // clang-format off
     const struct {
         const char* what;
         int type;
@@ -141,6 +146,7 @@ TEST(Divisor, RoundsUpAndChecksTheRange)
         {"not a number", 3, c4, std::numeric_limits<float>::quiet_NaN(), 120, 0},
         {"type 1 past the range", 1, notes_freq[search_note("B7")][1], 100.0f, 60, 0},
     };
+    // clang-format on
     for (const auto& r : rows)
         EXPECT_EQ(compute_diviseur(r.type, r.freq, r.duration, r.tempo), r.diviseur) << r.what;
 }
@@ -149,6 +155,7 @@ TEST(Divisor, RoundsUpAndChecksTheRange)
 // unit in the last place off from the long double quotient rounded to double.
 TEST(Divisor, QuotientIsRoundedThroughLongDouble)
 {
+    // clang-format off
     const struct {
         int type;
         const char* note;
@@ -159,6 +166,7 @@ TEST(Divisor, QuotientIsRoundedThroughLongDouble)
         {3, "REST", "12.964", 16471, 0x1.8ef48c563ac82p+1},
         {1, "Eb5", "17.708", 69452, 0x1.306cca7fb062ep+4},
     };
+    // clang-format on
     for (const auto& r : rows) {
         float freq = notes_freq[search_note(r.note)][1];
         EXPECT_EQ(divisor_quotient(r.type, freq, read_duration(r.duration), r.tempo), r.quotient)
@@ -196,6 +204,7 @@ void check_rows(const CompileRow* rows, size_t n)
 
 TEST(MUSConv, CompilesScores)
 {
+    // clang-format off
     const CompileRow rows[] = {
         {"worked example, type 3", 3, "120 C4 1 REPEAT 2 D4 0.5 REST 0.25 END", 0,
          "30 21 00 82 32 11 00 01 09 00 80 00",
@@ -230,11 +239,13 @@ TEST(MUSConv, CompilesScores)
         {"empty section, then another", 3, "120 REPEAT 2 END REPEAT 127 END", 0,
          "82 80 FF 80 00", "REPEAT x2\nEND\nREPEAT x127\nEND\n", ""},
     };
+    // clang-format on
     check_rows(rows, std::size(rows));
 }
 
 TEST(MUSConv, EmptyStreams)
 {
+    // clang-format off
     const CompileRow rows[] = {
         {"no text", 1, "", 0, "", "", ""},
         {"only delimiters", 1, " ,;:!-\t\r\n\f", 0, "", "", ""},
@@ -243,11 +254,13 @@ TEST(MUSConv, EmptyStreams)
         {"byte-order mark", 1, "\xEF\xBB\xBF" "120 C4 1", 0, "", "", ""},
         {"tempo and nothing else", 1, "120", 0, "00", "", ""},
     };
+    // clang-format on
     check_rows(rows, std::size(rows));
 }
 
 TEST(MUSConv, ReportsScoreErrors)
 {
+    // clang-format off
     const CompileRow rows[] = {
         {"lower-case note", 1, "120 C4 1 c4 1", 1, "", "C4,1.000000\nc4\n", kNote},
         {"vertical tab is part of a token", 1, "120 C4\v 1", 1, "", "C4\v\n", kNote},
@@ -274,6 +287,7 @@ TEST(MUSConv, ReportsScoreErrors)
         {"past the largest float", 3, "120 C4 1e39", 1, "", "", kTooLong},
         {"one past the longest note", 3, "1 C4 16.55", 1, "", "", kTooLong},
     };
+    // clang-format on
     check_rows(rows, std::size(rows));
 }
 
@@ -298,6 +312,7 @@ std::string notes(int n)
 // still fit within the 32000 bytes of bufOUT.
 TEST(MUSConv, RefusesAStreamPastTheBuffer)
 {
+    // clang-format off
     const struct {
         const char* what;
         std::string text;
@@ -313,6 +328,7 @@ TEST(MUSConv, RefusesAStreamPastTheBuffer)
         {"section end past the end", "120" + notes(10665) + " REPEAT 2 END REPEAT 2 END REPEAT 2 END",
          1, 0, "REPEAT x2\n"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         Compiled c = compile_text(r.text, 3);

@@ -12,7 +12,10 @@ struct ValueRow {
     std::int32_t value;
 };
 
-void PrintTo(const ValueRow& r, std::ostream* os) { *os << '"' << r.arg << '"'; }
+void PrintTo(const ValueRow& r, std::ostream* os)
+{
+    *os << '"' << r.arg << '"';
+}
 
 class OptionValue : public testing::TestWithParam<ValueRow> {};
 
@@ -21,6 +24,7 @@ TEST_P(OptionValue, ReadsTheArgumentPastItsFirstCharacter)
     EXPECT_EQ(koddar::option_value(GetParam().arg), GetParam().value);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Forms, OptionValue, testing::Values(
     ValueRow{":0xF000", 0xF000},
     ValueRow{":0XF000", 0xF000},
@@ -38,7 +42,9 @@ INSTANTIATE_TEST_SUITE_P(Forms, OptionValue, testing::Values(
     ValueRow{":+0x10", 0x10},
     ValueRow{":-10", -0x10},
     ValueRow{":-0x1000", -0x1000}));
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Saturation, OptionValue, testing::Values(
     ValueRow{":0x7FFFFFFF", INT32_MAX},
     ValueRow{":0x80000000", INT32_MAX},
@@ -48,5 +54,6 @@ INSTANTIATE_TEST_SUITE_P(Saturation, OptionValue, testing::Values(
     ValueRow{":-0x80000001", INT32_MIN},
     ValueRow{":-0xFFFFFFFF", INT32_MIN},
     ValueRow{":-FFFFFFFFFFFFFFFFFFFF", INT32_MIN}));
+// clang-format on
 
 }  // namespace

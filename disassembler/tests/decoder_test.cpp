@@ -18,8 +18,7 @@ struct Decoded {
 
 // Decodes the instruction at `offset` of an image whose first `loaded` bytes are loaded
 // (all of them when loaded is -1); the rest of `bytes` must never be read.
-Decoded decode(std::vector<unsigned char> bytes, std::int32_t reloc, std::int32_t offset = 0,
-               std::int32_t loaded = -1)
+Decoded decode(std::vector<unsigned char> bytes, std::int32_t reloc, std::int32_t offset = 0, std::int32_t loaded = -1)
 {
     koddar::buffer = bytes.data();
     koddar::longueur = loaded < 0 ? static_cast<std::int32_t>(bytes.size()) : loaded;
@@ -40,7 +39,10 @@ struct Row {
     std::int32_t next;
 };
 
-void PrintTo(const Row& r, std::ostream* os) { *os << r.hexa; }
+void PrintTo(const Row& r, std::ostream* os)
+{
+    *os << r.hexa;
+}
 
 class InstructionForms : public testing::TestWithParam<Row> {};
 
@@ -54,6 +56,7 @@ TEST_P(InstructionForms, DecodesToTheExpectedColumns)
     EXPECT_EQ(d.next, r.next);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(WorkedLines, InstructionForms, testing::Values(
     Row{{0x00}, 0, "0000 00", "NOP", "", 1},
     Row{{0x42, 0x05, 0x06}, 0xF000, "F000 420506", "MOV", "SUICOM-1,SUICOM", 3},
@@ -65,7 +68,9 @@ INSTANTIATE_TEST_SUITE_P(WorkedLines, InstructionForms, testing::Values(
     Row{{0xC7, 0x00}, 0x1000, "1000 c7", "????", "B", 1},
     Row{{0xD7, 0x2E}, 0x1000, "1000 d72e", "LVDP", "", 2},
     Row{{0x82, 0x2E}, 0x1000, "1000 822e", "WVDP", "A", 2}));
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(OperandKinds, InstructionForms, testing::Values(
     // registers 0 and 1 share their names with the accumulators
     Row{{0x12, 0x00}, 0, "0000 1200", "MOV", "A,A", 2},
@@ -101,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(OperandKinds, InstructionForms, testing::Values(
     // the longest operand column of a four-digit target: 23 characters
     Row{{0x47, 0x1F, 0x21, 0xFB}, 0x1000, "1000 471f21fb", "BTJZ", "TEMP10-1,RAMADR-1,$0FFF", 4},
     Row{{0xA7, 0x01, 0x2E, 0x00}, 0, "0000 a7012e00", "BTJZP", "%$01,P46,$0004", 4}));
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(RegisterNames, InstructionForms, testing::Values(
     Row{{0xD2, 0x02}, 0, "0000 d202", "DEC", "FLGCOM", 2},
     Row{{0xD2, 0x07}, 0, "0000 d207", "DEC", "WRKSON-1", 2},
@@ -116,7 +123,9 @@ INSTANTIATE_TEST_SUITE_P(RegisterNames, InstructionForms, testing::Values(
     Row{{0x9A, 0x80}, 0, "0000 9a80", "LDA", "*R128", 2},
     Row{{0x9C, 0xFF}, 0, "0000 9cff", "BR", "*R255", 2},
     Row{{0x49, 0x80, 0xFF}, 0, "0000 4980ff", "ADC", "R128,R255", 3}));
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(VideoMnemonics, InstructionForms, testing::Values(
     Row{{0x92, 0x2E}, 0, "0000 922e", "WVDP", "B", 2},
     Row{{0xA2, 0x41, 0x2E}, 0, "0000 a2412e", "WVDP", "%$41", 3},
@@ -129,13 +138,17 @@ INSTANTIATE_TEST_SUITE_P(VideoMnemonics, InstructionForms, testing::Values(
     Row{{0x86, 0x2E, 0x02}, 0x2000, "2000 862e02", "BTJOP", "A,P46,$2005", 3},
     Row{{0xD7, 0x00}, 0, "0000 d700", "LVDP", "", 2},
     Row{{0xD7, 0xFF}, 0, "0000 d7ff", "LVDP", "", 2}));
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(TrapNumbers, InstructionForms, testing::Values(
     Row{{0xE9}, 0, "0000 e9", "TRAP", "22", 1},
     Row{{0xEF}, 0, "0000 ef", "TRAP", "16", 1},
     Row{{0xF6}, 0, "0000 f6", "TRAP", "9", 1},
     Row{{0xFF}, 0, "0000 ff", "TRAP", "0", 1}));
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(BranchTargets, InstructionForms, testing::Values(
     Row{{0xE0, 0x7F}, 0x1000, "1000 e07f", "JMP", "$1081", 2},
     Row{{0xE0, 0x80}, 0x1000, "1000 e080", "JMP", "$0F82", 2},
@@ -147,7 +160,9 @@ INSTANTIATE_TEST_SUITE_P(BranchTargets, InstructionForms, testing::Values(
     Row{{0xE7, 0x7F}, 0xFFF0, "FFF0 e77f", "JL", "$10071", 2},
     Row{{0xE0, 0x10}, 0x7FFFFFF0, "7FFFFFF0 e010", "JMP", "$80000002", 2},
     Row{{0xE0, 0xFE}, -0x1000, "FFFFF000 e0fe", "JMP", "$FFFFF000", 2}));
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(UndefinedOpcodes, InstructionForms, testing::Values(
     Row{{0x04, 0x12}, 0, "0000 04", "????", "", 1},
     Row{{0x10, 0x12}, 0, "0000 10", "????", "", 1},
@@ -155,6 +170,7 @@ INSTANTIATE_TEST_SUITE_P(UndefinedOpcodes, InstructionForms, testing::Values(
     Row{{0x81, 0x12}, 0, "0000 81", "????", "", 1},
     Row{{0xAF, 0x12}, 0, "0000 af", "????", "", 1},
     Row{{0xB1, 0x12}, 0, "0000 b1", "????", "", 1}));
+// clang-format on
 
 // Addresses and the column layout of whole lines.
 struct LineRow {
@@ -165,9 +181,15 @@ struct LineRow {
     std::int32_t next;
 };
 
-std::string blanks(std::size_t n) { return std::string(n, ' '); }
+std::string blanks(std::size_t n)
+{
+    return std::string(n, ' ');
+}
 
-void PrintTo(const LineRow& r, std::ostream* os) { *os << r.line; }
+void PrintTo(const LineRow& r, std::ostream* os)
+{
+    *os << r.line;
+}
 
 class LineLayout : public testing::TestWithParam<LineRow> {};
 
@@ -179,6 +201,7 @@ TEST_P(LineLayout, PadsMnemonicAndOperandColumns)
     EXPECT_EQ(d.next, r.next);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Columns, LineLayout, testing::Values(
     // blanks run up to column 22 even with no operand
     LineRow{{0x00}, 0, 0, "0000 00" + blanks(8) + "NOP" + blanks(4), 1},
@@ -199,6 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Columns, LineLayout, testing::Values(
     LineRow{{0x47, 0x1F, 0x21, 0xFB}, -0x1000, 0, "FFFFF000 471f21fbBTJZ TEMP10-1,RAMADR-1,$FFFFEFFF", 4},
     // address sums wrap modulo 2^32
     LineRow{{0x00, 0x00}, 0x7FFFFFFF, 1, "80000000 00" + blanks(4) + "NOP" + blanks(4), 2}));
+// clang-format on
 
 TEST(LineLayout, LongestLineIsFortyNineCharacters)
 {
@@ -216,7 +240,10 @@ struct PastDataRow {
     const char* param;
 };
 
-void PrintTo(const PastDataRow& r, std::ostream* os) { *os << r.hexa; }
+void PrintTo(const PastDataRow& r, std::ostream* os)
+{
+    *os << r.hexa;
+}
 
 class PastLoadedData : public testing::TestWithParam<PastDataRow> {};
 
@@ -228,11 +255,13 @@ TEST_P(PastLoadedData, ReadsZeroBytes)
     EXPECT_EQ(d.param, r.param);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(CutShort, PastLoadedData, testing::Values(
     PastDataRow{{0x88, 0x12, 0x34, 0x05}, 2, 0, "0000 88120000", "%$1200,A"},
     PastDataRow{{0x88, 0x12, 0x34, 0x05}, 1, 0, "0000 88000000", "%$0000,A"},
     PastDataRow{{0x47, 0x1F, 0x21, 0xFB}, 3, 0, "0000 471f2100", "TEMP10-1,RAMADR-1,$0004"},
     PastDataRow{{0x42, 0x05, 0x06}, 0, 0, "0000 00", ""}));
+// clang-format on
 
 TEST(PastLoadedData, NothingIsReadBeyondTheImageSize)
 {

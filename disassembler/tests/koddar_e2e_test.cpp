@@ -33,9 +33,8 @@ std::string nops(unsigned first, unsigned count)
 std::string small_listing(const char* a0, const char* a1, const char* a4, bool wide)
 {
     const std::string gap = wide ? "" : "    ";
-    return std::string(a0) + (wide ? " 00    " : " 00        ") + "NOP    \n" +
-           a1 + " 420506" + gap + "MOV    SUICOM-1,SUICOM\n" +
-           a4 + (wide ? " e8    " : " e8        ") + "TRAP   23\n";
+    return std::string(a0) + (wide ? " 00    " : " 00        ") + "NOP    \n" + a1 + " 420506" + gap +
+           "MOV    SUICOM-1,SUICOM\n" + a4 + (wide ? " e8    " : " e8        ") + "TRAP   23\n";
 }
 
 // img32.bin at F000: 16 NOPs, MOV at 10, CALL at 12, 9 NOPs, and a MOVD at 1E cut short
@@ -66,16 +65,22 @@ struct Case {
     std::vector<std::string> args;  // a word starting with '@' names a file of the scratch directory
     int status;
     std::string out;
-    std::string err;                // what follows the banner on the standard error
-    bool after_getopt = false;      // err follows getopt's own diagnostic
+    std::string err;            // what follows the banner on the standard error
+    bool after_getopt = false;  // err follows getopt's own diagnostic
     std::vector<std::string> env = {};
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.title; }
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.title;
+}
 
 class Cases : public KoddarRun, public testing::WithParamInterface<Case> {};
 
-std::string case_title(const testing::TestParamInfo<Case>& info) { return info.param.title; }
+std::string case_title(const testing::TestParamInfo<Case>& info)
+{
+    return info.param.title;
+}
 
 TEST_P(Cases, PrintsAndExitsAsExpected)
 {
@@ -102,6 +107,7 @@ const char* const kOutOfRange = "Dump address out of range.\n";
 const char* const kOneArgument = "One argument required: sourceFile.\n";
 const char* const kCannotOpen = "Cannot open source file.\n";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Window, Cases, testing::Values(
     Case{"no_options", {"@small.bin"}, 0, small_listing("0000", "0001", "0004", false), ""},
     Case{"relocated", {"@small.bin", "-r:0xF000"}, 0, small_listing("F000", "F001", "F004", false), ""},
@@ -131,7 +137,9 @@ INSTANTIATE_TEST_SUITE_P(Window, Cases, testing::Values(
     Case{"start_beyond_wrapped_end", {"-r:0x7FFFFFF0", "-s:0x7FFFFFF8", "@img32.bin"}, 1, "", kOutOfRange},
     Case{"end_beyond_wrapped_end", {"-r:0x7FFFFFF0", "-e:0x7FFFFFF8", "@img32.bin"}, 1, "", kOutOfRange}),
     case_title);
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Files, Cases, testing::Values(
     Case{"bad_empty_file", {"@empty.bin"}, 1, "", kCannotOpen},
     Case{"bad_missing_file", {"@missing.bin"}, 1, "", kCannotOpen},
@@ -139,7 +147,9 @@ INSTANTIATE_TEST_SUITE_P(Files, Cases, testing::Values(
     Case{"bad_two_files", {"@small.bin", "@img32.bin"}, 1, "", kOneArgument},
     Case{"bad_no_file", {"-r:0xF000"}, 1, "", kOneArgument}),
     case_title);
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Options, Cases, testing::Values(
     Case{"help", {"-h"}, 1, kUsage, ""},
     Case{"help_after_the_file", {"@small.bin", "-h"}, 1, kUsage, ""},
@@ -163,6 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Options, Cases, testing::Values(
     Case{"bad_missing_start", {"@small.bin", "-s"}, 1, "", "Option -s requires an argument.\n", true},
     Case{"bad_missing_end", {"@small.bin", "-e"}, 1, "", "Option -e requires an argument.\n", true}),
     case_title);
+// clang-format on
 
 TEST_F(KoddarRun, LongFileIsListedUpToItsFirst64KiB)
 {

@@ -30,9 +30,10 @@ TEST_F(KoddarFaults, ImageSizesAroundTheBuffer)
     // a byte past 64 KiB would show up in those operands if it were read.
     const struct {
         std::size_t file_size;
-        std::size_t listed;  // bytes listed
-        const char* end_ok;  // the -e that is still accepted
-        const char* end_bad; // one more, refused
+        std::size_t listed;   // bytes listed
+        const char* end_ok;   // the -e that is still accepted
+        const char* end_bad;  // one more, refused
+        // clang-format off
     } rows[] = {
         {1, 1, "-e:0x0", "-e:0x1"},
         {65535, 65535, "-e:0xFFFE", "-e:0xFFFF"},
@@ -40,6 +41,7 @@ TEST_F(KoddarFaults, ImageSizesAroundTheBuffer)
         {65537, 65536, "-e:0xFFFF", "-e:0x10000"},
         {131072, 65536, "-e:0xFFFF", "-e:0x10000"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         SCOPED_TRACE(r.file_size);
         std::string image(r.file_size, '\0');

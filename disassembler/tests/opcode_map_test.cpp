@@ -12,6 +12,7 @@
 namespace {
 
 // Instruction length in bytes; row = high nibble, column = low nibble.
+// clang-format off
 constexpr int kLength[16][16] = {
     // 0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F
     {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},  // 0x
@@ -31,8 +32,10 @@ constexpr int kLength[16][16] = {
     {2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1},  // Ex
     {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},  // Fx
 };
+// clang-format on
 
 // Mnemonic per opcode; "?" stands for "????".
+// clang-format off
 const char* const kMnemonic[16][16] = {
     {"NOP", "IDLE", "?", "?", "?", "EINT", "DINT", "SETC", "POP", "STSP", "RETS", "RETI", "?", "LDSP", "PUSH", "?"},
     {"?", "?", "MOV", "AND", "OR", "XOR", "BTJO", "BTJZ", "ADD", "ADC", "SUB", "SBB", "MPY", "CMP", "DAC", "DSB"},
@@ -51,6 +54,7 @@ const char* const kMnemonic[16][16] = {
     {"JMP", "JLT", "JEQ", "JHS", "JGT", "JGE", "JNE", "JL", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP"},
     {"TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP", "TRAP"},
 };
+// clang-format on
 
 TEST(OpcodeMap, EveryOpcodeHasItsLengthAndMnemonic)
 {
