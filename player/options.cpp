@@ -26,12 +26,13 @@ int refuse(const char* message)
 int report_option_error(int option)
 {
     const int c = static_cast<unsigned char>(option);
-    if (c == 't' || c == 'w')
+    if (c == 't' || c == 'w') {
         std::fprintf(stderr, "Option -%c requires an argument.\n", c);
-    else if (std::isprint(c))
+    } else if (std::isprint(c)) {
         std::fprintf(stderr, "Unknown option `-%c'.\n", c);
-    else
+    } else {
         std::fprintf(stderr, "Unknown option character `\\x%x'.\n", static_cast<unsigned>(c));
+    }
     return 1;
 }
 
@@ -47,12 +48,13 @@ int parse_arguments(int argc, char** argv, Options& options)
             std::fputs(kUsage, stdout);
             return 1;
         case 't':
-            if (std::strcmp(optarg, ":1") == 0)
+            if (std::strcmp(optarg, ":1") == 0) {
                 options.type = 1;
-            else if (std::strcmp(optarg, ":3") == 0)
+            } else if (std::strcmp(optarg, ":3") == 0) {
                 options.type = 3;
-            else
+            } else {
                 return refuse("Output type must be -t:1 or -t:3.\n");
+            }
             break;
         case 'w':
             if (optarg[0] == '\0' || optarg[1] == '\0')

@@ -88,10 +88,12 @@ std::string fault_message(const Check& check)
         {Fault::NoTerminator, "Offset %zu: missing final 0x00.\n"},
         {Fault::BytesAfter, "Offset %zu: bytes after the final 0x00.\n"},
     };
-    for (const auto& m : kMessages)
-        if (m.fault == check.fault)
+    for (const auto& m : kMessages) {
+        if (m.fault == check.fault) {
             return check.fault == Fault::BadCode ? format(m.text, check.offset, check.byte)
                                                  : format(m.text, check.offset);
+        }
+    }
     return {};
 }
 

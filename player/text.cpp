@@ -7,19 +7,20 @@ namespace melplay {
 
 std::string format(const char* fmt, ...)
 {
-    std::va_list args;
+    char small[256];
+    va_list args;
     va_start(args, fmt);
-    std::va_list again;
-    va_copy(again, args);
-    int n = std::vsnprintf(nullptr, 0, fmt, args);
+    int n = vsnprintf(small, sizeof small, fmt, args);
     va_end(args);
-    std::string s;
-    if (n > 0) {
-        s.resize(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(&s[0], s.size(), fmt, again);
-        s.resize(static_cast<std::size_t>(n));
-    }
-    va_end(again);
+    if (n < 0)
+        return {};
+    if (static_cast<std::size_t>(n) < sizeof small)
+        return std::string(small, static_cast<std::size_t>(n));
+    std::string s(static_cast<std::size_t>(n) + 1, '\0');
+    va_start(args, fmt);
+    vsnprintf(&s[0], s.size(), fmt, args);
+    va_end(args);
+    s.resize(static_cast<std::size_t>(n));
     return s;
 }
 

@@ -38,7 +38,7 @@ std::uint64_t play(const Stream& stream, int type, Visit visit)
                 ++last;
             i = last;  // the END
         }
-        for (std::size_t p = 0; p < passes; ++p)
+        for (std::size_t p = 0; p < passes; ++p) {
             for (std::size_t k = first; k < last; ++k) {
                 t += note_seconds(type, el[k].code, el[k].divisor);
                 const std::uint64_t end = static_cast<std::uint64_t>(std::llround(t * kSampleRate));
@@ -46,6 +46,7 @@ std::uint64_t play(const Stream& stream, int type, Visit visit)
                     return end;
                 at = end;
             }
+        }
     }
     return at;
 }

@@ -6,6 +6,7 @@
 #include <glob.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -55,7 +56,8 @@ Bytes compile(const std::string& text, int type)
         end();
         return out;
     }
-    std::memcpy(bufIN, text.data(), text.size());
+    // init cleared bufIN, so the text ends with a zero byte.
+    std::copy(text.begin(), text.end(), bufIN);
     TypeDest = type;
     if (MUSConv() == 0)
         out.assign(bufOUT, bufOUT + LengthOUT);
@@ -72,13 +74,15 @@ std::vector<std::string> round_trip_failures(const std::vector<Bytes>& streams, 
         Stream s;
         Check c = check_stream(streams[i], s);
         std::string text, error;
-        if (c.fault != Fault::None)
-            failures.push_back("stream " + std::to_string(i) + ": " + fault_message(c));
-        else if (!score_text(s, type, text, error))
-            failures.push_back("stream " + std::to_string(i) + ": " + error);
-        else if (compile(text, type) != streams[i])
-            failures.push_back("stream " + std::to_string(i) + " type " + std::to_string(type) +
-                               " differs; score:\n" + text);
+        const std::string name = "stream " + std::to_string(i) + " type " + std::to_string(type);
+        auto fail = [&](const std::string& why) { failures.push_back(name + why); };
+        if (c.fault != Fault::None) {
+            fail(": " + fault_message(c));
+        } else if (!score_text(s, type, text, error)) {
+            fail(": " + error);
+        } else if (compile(text, type) != streams[i]) {
+            fail(" differs; score:\n" + text);
+        }
     }
     return failures;
 }
@@ -124,6 +128,7 @@ TEST(RoundTrip, GeneratedStreamsInBothTypes)
 {
     std::mt19937 rng(20261208);
     std::vector<Bytes> streams;
+    streams.reserve(301);
     for (int i = 0; i < 300; ++i)
         streams.push_back(random_stream(rng));
     streams.push_back({0x00});

@@ -113,29 +113,26 @@ TEST(CheckStream, EveryByteValueAsTheFirstElement)
         Stream s;
         Check c = check_stream(bytes({b, 0x01, 0x01, 0x00}), s);
         SCOPED_TRACE(b);
-        if (b <= 0x5F)
-            EXPECT_EQ(c.fault, Fault::None);
-        else if (b < 0x80)
-            EXPECT_EQ(c.fault, Fault::BadCode);
-        else if (b == 0x80)
-            EXPECT_EQ(c.fault, Fault::EndOutside);
-        else
-            EXPECT_EQ(c.fault, Fault::NoTerminator);
+        Fault want = b <= 0x5F ? Fault::None
+                   : b < 0x80  ? Fault::BadCode
+                   : b == 0x80 ? Fault::EndOutside
+                               : Fault::NoTerminator;
+        EXPECT_EQ(c.fault, want);
     }
 }
 
 struct NameCase {
-    int code;
     const char* name;
+    int code;
     float freq;
 };
 
 TEST(Notes, FirstNameOfEachCodeAndItsFrequency)
 {
     const NameCase cases[] = {
-        {1, "REST", 100.0f},  {2, "D0", 37.5f},       {11, "B0", 61.7487f}, {12, "C1", 65.4592f},
-        {45, "A3", 439.485f}, {49, "C#4", 553.5135f}, {51, "D#4", 621.8623f}, {52, "E4", 659.2275f},
-        {95, "B7", 7876.9233f},
+        {"REST", 1, 100.0f},  {"D0", 2, 37.5f},       {"B0", 11, 61.7487f}, {"C1", 12, 65.4592f},
+        {"A3", 45, 439.485f}, {"C#4", 49, 553.5135f}, {"D#4", 51, 621.8623f}, {"E4", 52, 659.2275f},
+        {"B7", 95, 7876.9233f},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);

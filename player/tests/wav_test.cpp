@@ -53,9 +53,10 @@ std::vector<std::string> entries(const std::string& dir)
 {
     std::vector<std::string> names;
     if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
+        while (dirent* e = readdir(d)) {
             if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
                 names.push_back(e->d_name);
+        }
         closedir(d);
     }
     return names;
@@ -159,7 +160,7 @@ TEST_F(Preview, PitchFromZeroCrossingsRampAndRests)
     // A rest between two notes is silent.
     std::vector<int> s = samples_of(write(std::string("\x2D\x42\x00\x01\x42\x00\x2D\x42\x00\x00", 10), 3));
     ASSERT_EQ(s.size(), 3 * 44100u);
-    for (std::size_t i = 44100; i < 2 * 44100; ++i)
+    for (std::size_t i = kSampleRate; i < std::size_t{2} * kSampleRate; ++i)
         ASSERT_EQ(s[i], 0) << i;
     EXPECT_NE(s[44100 / 2], 0);
     EXPECT_NE(s[44100 * 5 / 2], 0);
@@ -200,10 +201,11 @@ TEST_F(Preview, WrittenWholeOrNotAtAll)
         SCOPED_TRACE(c.name);
         ASSERT_EQ(std::system(("rm -rf '" + dir + "'/* '" + dir + "'/.melplay*").c_str()), 0);
         const std::string target = dir + "/" + c.target;
-        if (c.make_directory)
+        if (c.make_directory) {
             ASSERT_EQ(mkdir(target.c_str(), 0755), 0);
-        else
+        } else {
             write_file(dir + "/out.wav", previous);
+        }
         std::string error;
         bool ok;
         if (c.limit_file_size) {
@@ -238,7 +240,7 @@ TEST_F(Preview, ReplacesAnOldFileAndRefusesTheSourceItself)
     write_file(dir + "/out.wav", "previous content");
     chmod((dir + "/out.wav").c_str(), 0600);
     std::string wav = write(note, 3);
-    EXPECT_EQ(wav.size(), kHeaderBytes + 2 * 44100);
+    EXPECT_EQ(wav.size(), kHeaderBytes + std::size_t{2} * kSampleRate);
     EXPECT_EQ(entries(dir).size(), 1u);
     struct stat st;
     ASSERT_EQ(stat((dir + "/out.wav").c_str(), &st), 0);
