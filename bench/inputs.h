@@ -16,8 +16,8 @@ constexpr std::size_t kImageBytes = 65536;
 // below its limit (about 20,000 bytes).
 inline std::string large_score()
 {
-    static const char* const names[] = {"C3", "D#3", "Eb3", "F#3", "G3", "Ab3", "A3",
-                                        "Bb3", "B3", "C4", "C#4", "E4", "REST"};
+    static const char* const names[] = {"C3",  "D#3", "Eb3", "F#3", "G3", "Ab3", "A3",
+                                        "Bb3", "B3",  "C4",  "C#4", "E4", "REST"};
     static const char* const durations[] = {"0.25", "0.5", "1", "1.5", "0.75", "2", "0.125"};
     std::string score = "120\n";
     std::size_t note = 0;

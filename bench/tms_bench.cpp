@@ -37,8 +37,7 @@ void compile_score(benchmark::State& state, int type)
         benchmark::ClobberMemory();
     }
     std::fflush(stdout);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(score.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(score.size()));
     state.counters["stream_bytes"] = LengthOUT;
     bufIN = nullptr;
     bufOUT = nullptr;
@@ -68,10 +67,8 @@ void BM_DecodeImage(benchmark::State& state)
             benchmark::DoNotOptimize(line);
         }
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(data.size()));
-    state.counters["lines"] =
-        benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kAvgIterations);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.size()));
+    state.counters["lines"] = benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kAvgIterations);
     koddar::buffer = nullptr;
 }
 

@@ -27,8 +27,8 @@
 namespace {
 
 struct Program {
-    std::string path;        // empty when the program is not built
-    bool banner_on_stdout;   // otherwise on standard error
+    std::string path;       // empty when the program is not built
+    bool banner_on_stdout;  // otherwise on standard error
 };
 
 const std::map<std::string, Program>& programs()
@@ -124,8 +124,7 @@ std::vector<Document> documents()
         while (dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
             const auto dot = name.rfind('.');
-            if (dot != std::string::npos && dot + 2 == name.size() && name[dot + 1] >= '1' &&
-                name[dot + 1] <= '8')
+            if (dot != std::string::npos && dot + 2 == name.size() && name[dot + 1] >= '1' && name[dot + 1] <= '8')
                 pages.push_back(name);
         }
         closedir(dir);
@@ -151,8 +150,7 @@ TEST_P(DocumentRuns, PrintWhatTheDocumentShows)
     if (!doc.program.empty()) {
         const auto found = programs().find(doc.program);
         if (found == programs().end() || !built(found->second.path)) {
-            GTEST_SKIP() << doc.name << ": " << doc.program
-                         << " is not built, its runs are not checked";
+            GTEST_SKIP() << doc.name << ": " << doc.program << " is not built, its runs are not checked";
         }
     }
 
@@ -189,8 +187,7 @@ std::string document_test_name(const testing::TestParamInfo<Document>& info)
 {
     std::string name = info.param.name;
     std::replace_if(
-        name.begin(), name.end(),
-        [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 

@@ -72,8 +72,7 @@ namespace doc_runs_detail {
 
 // Splits the lines of one block into runs; first_line is the document line
 // number of lines[0].
-inline void add_runs(const std::vector<std::string>& lines, int first_line,
-                     std::vector<DocRun>& runs)
+inline void add_runs(const std::vector<std::string>& lines, int first_line, std::vector<DocRun>& runs)
 {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].rfind("$ ", 0) == 0)

@@ -31,8 +31,7 @@ struct Expected {
     int line;
 };
 
-void expect_runs(const std::vector<DocRun>& got, const std::vector<Expected>& want,
-                 const std::string& name)
+void expect_runs(const std::vector<DocRun>& got, const std::vector<Expected>& want, const std::string& name)
 {
     ASSERT_EQ(got.size(), want.size()) << name;
     for (std::size_t i = 0; i < want.size(); ++i) {
@@ -58,9 +57,7 @@ TEST(ManRuns, SplitsExampleBlocksIntoCommandsAndOutput)
         {"a block not starting with a command is no run",
          ".EX\nmelvox score.txt out.bin\n$ not a run\n.EE\n.EX\n$ ls\n.EE\n",
          {{"ls", "", 6}}},
-        {"blocks keep their order",
-         ".EX\n$ a\n1\n.EE\ntext\n.EX\n$ b\n2\n.EE\n",
-         {{"a", "1\n", 2}, {"b", "2\n", 7}}},
+        {"blocks keep their order", ".EX\n$ a\n1\n.EE\ntext\n.EX\n$ b\n2\n.EE\n", {{"a", "1\n", 2}, {"b", "2\n", 7}}},
         {"no blocks", ".TH X 1\n.SH NAME\nx\n", {}},
         {"a .EX inside a line is not a block", "text .EX\n$ a\n.EE\n", {}},
     };
@@ -81,12 +78,8 @@ TEST(MarkdownRuns, TakesConsoleBlocksOnly)
         {"other fences and indented code are not runs",
          "```sh\n$ rm -rf /\n```\n    $ melvox\n```console\n$ echo a\na\n```\n",
          {{"echo a", "a\n", 6}}},
-        {"escapes are not touched",
-         "```console\n$ od \\-An x\n\\&\n```\n",
-         {{"od \\-An x", "\\&\n", 2}}},
-        {"two blocks",
-         "```console\n$ a\n```\ntext\n```console\n$ b\nB\n```\n",
-         {{"a", "", 2}, {"b", "B\n", 6}}},
+        {"escapes are not touched", "```console\n$ od \\-An x\n\\&\n```\n", {{"od \\-An x", "\\&\n", 2}}},
+        {"two blocks", "```console\n$ a\n```\ntext\n```console\n$ b\nB\n```\n", {{"a", "", 2}, {"b", "B\n", 6}}},
     };
     for (const auto& c : cases)
         expect_runs(markdown_runs(c.text), c.runs, c.name);

@@ -15,8 +15,8 @@ namespace {
 const std::string kExamples = SOURCE_ROOT "/examples";
 
 struct ExampleRun {
-    std::string program;   // melvox or koddar
-    std::string input;     // file in examples/
+    std::string program;  // melvox or koddar
+    std::string input;    // file in examples/
     std::vector<std::string> options;
     std::string expected;  // file in examples/
     int line = 0;
