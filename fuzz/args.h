@@ -64,18 +64,18 @@ inline void set_posixly_correct(bool on)
 // What the platform's getopt does with an option string whose letters followed by ':' take a
 // value, told apart from the code under test: each option in scanning order, then the operands.
 struct Scanned {
-    enum Kind { kOption, kError } ;
+    enum Kind { kOption, kError };
     struct Item {
         Kind kind;
         unsigned char letter;  // the option, or the offending character for an error
         std::string value;     // the option's argument
     };
-    std::vector<Item> items;          // up to and including the first error
+    std::vector<Item> items;  // up to and including the first error
     std::vector<std::string> operands;
 };
 
-inline Scanned scan(const std::vector<std::string>& words, const std::string& letters,
-                    const std::string& with_value, bool posixly_correct)
+inline Scanned scan(const std::vector<std::string>& words, const std::string& letters, const std::string& with_value,
+                    bool posixly_correct)
 {
     Scanned s;
     std::size_t i = 0;

@@ -26,12 +26,16 @@ using koddar::add32;
 int operand_bytes(int kind)
 {
     switch (kind) {
-    case koddar::K_REG: case koddar::K_PORT: case koddar::K_IMM8: case koddar::K_INDIRECT: case koddar::K_REL:
-        return 1;
-    case koddar::K_IMM16: case koddar::K_ADDR: case koddar::K_DIRECT: case koddar::K_INDEXED:
-        return 2;
-    default:
-        return 0;  // K_NONE, K_A, K_B, K_ST and the TRAP numbers
+    case koddar::K_REG:
+    case koddar::K_PORT:
+    case koddar::K_IMM8:
+    case koddar::K_INDIRECT:
+    case koddar::K_REL: return 1;
+    case koddar::K_IMM16:
+    case koddar::K_ADDR:
+    case koddar::K_DIRECT:
+    case koddar::K_INDEXED: return 2;
+    default: return 0;  // K_NONE, K_A, K_B, K_ST and the TRAP numbers
     }
 }
 
@@ -73,8 +77,7 @@ void check_line(const std::uint8_t* img, std::int32_t n, std::int32_t offset)
     char want[40];
     int used = std::snprintf(want, sizeof want, "%04X ", static_cast<std::uint32_t>(add32(koddar::reloc, offset)));
     for (std::int32_t i = 0; i < length; ++i)
-        used += std::snprintf(want + used, sizeof want - static_cast<std::size_t>(used), "%02x",
-                              byte_at(offset + i));
+        used += std::snprintf(want + used, sizeof want - static_cast<std::size_t>(used), "%02x", byte_at(offset + i));
     fuzz::check(koddar::hexa == std::string(want), "the hex column shows the bytes read", text);
     fuzz::check(text.compare(0, std::strlen(want), want) == 0, "the line starts with the hex column", text);
 

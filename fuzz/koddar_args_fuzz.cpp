@@ -64,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& item : s.items) {
         if (item.kind == fuzz::Scanned::kError) {
             fuzz::check(ret == 1 && out.empty(), "a scanner error stops the run");
-            fuzz::check(err.size() > option_message(item.letter).size() &&
-                            fuzz::ends_with(err, option_message(item.letter)),
-                        "getopt's diagnostic, then koddar's option message", err);
+            fuzz::check(
+                err.size() > option_message(item.letter).size() && fuzz::ends_with(err, option_message(item.letter)),
+                "getopt's diagnostic, then koddar's option message", err);
             return 0;
         }
         switch (item.letter) {

@@ -34,8 +34,8 @@ std::string option_message(unsigned char c)
 bool same_file(const std::string& a, const std::string& b)
 {
     struct stat sa, sb;
-    return a == b || (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-                      sa.st_ino == sb.st_ino);
+    return a == b ||
+           (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino);
 }
 
 }  // namespace
@@ -62,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& item : s.items) {
         if (item.kind == fuzz::Scanned::kError) {
             fuzz::check(ret == 1 && out.empty(), "a scanner error stops the run");
-            fuzz::check(err.size() > option_message(item.letter).size() &&
-                            fuzz::ends_with(err, option_message(item.letter)),
-                        "getopt's diagnostic, then the converter's option message", err);
+            fuzz::check(
+                err.size() > option_message(item.letter).size() && fuzz::ends_with(err, option_message(item.letter)),
+                "getopt's diagnostic, then the converter's option message", err);
             return 0;
         }
         if (item.letter == 'h') {

@@ -49,8 +49,8 @@ std::string check_stream(const std::string& s, int& elements)
         }
         if (c >= 1 && c <= 95) {
             fuzz::check(i + 3 <= s.size(), "a note event has its two divisor bytes");
-            const unsigned divisor = static_cast<unsigned char>(s[i + 1]) |
-                                     static_cast<unsigned>(static_cast<unsigned char>(s[i + 2])) << 8;
+            const unsigned divisor =
+                static_cast<unsigned char>(s[i + 1]) | static_cast<unsigned>(static_cast<unsigned char>(s[i + 2])) << 8;
             fuzz::check(divisor >= 1, "a divisor is 1 to 65535");
             i += 3;
         } else if (c == 0x80) {

@@ -59,10 +59,11 @@ const char* const kMnemonic[16][16] = {
 TEST(OpcodeMap, EveryOpcodeHasItsLengthAndMnemonic)
 {
     int undefined = 0;
+    // Each opcode followed by three zero bytes: register A, port 0, displacement 0.
+    std::vector<unsigned char> image{0, 0, 0, 0};
+    koddar::buffer = image.data();
     for (int opcode = 0; opcode < 256; ++opcode) {
-        // Each opcode followed by three zero bytes: register A, port 0, displacement 0.
-        std::vector<unsigned char> image{static_cast<unsigned char>(opcode), 0, 0, 0};
-        koddar::buffer = image.data();
+        image[0] = static_cast<unsigned char>(opcode);
         koddar::longueur = 4;
         koddar::reloc = 0;
         char line[koddar::kLineSize];
