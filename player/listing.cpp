@@ -61,16 +61,11 @@ std::string listing(const Stream& stream, int type)
     double total = walk(stream, type, [&](const Element& e, double t, double d, bool inside) {
         switch (e.kind) {
         case Kind::Note:
-            out += format(kNoteLine, e.offset, t,
-                          (std::string(inside ? "  " : "") + note_name(e.code)).c_str(),
+            out += format(kNoteLine, e.offset, t, (std::string(inside ? "  " : "") + note_name(e.code)).c_str(),
                           e.divisor, d);
             break;
-        case Kind::SectionStart:
-            out += format(kStartLine, e.offset, t, e.count);
-            break;
-        case Kind::SectionEnd:
-            out += format(kEndLine, e.offset, t);
-            break;
+        case Kind::SectionStart: out += format(kStartLine, e.offset, t, e.count); break;
+        case Kind::SectionEnd: out += format(kEndLine, e.offset, t); break;
         }
     });
     out += format(kTotalLine, stream.note_events, stream.note_events == 1 ? "" : "s", total);

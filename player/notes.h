@@ -3,8 +3,8 @@
 
 namespace melplay {
 
-constexpr int kFirstCode = 1;   // REST
-constexpr int kLastCode = 95;   // B7
+constexpr int kFirstCode = 1;  // REST
+constexpr int kLastCode = 95;  // B7
 
 // The first name of the note table with this code (C#4 rather than Db4, B0 rather than
 // Cb1, REST for 1); nullptr for a code no row has.

@@ -44,9 +44,7 @@ int parse_arguments(int argc, char** argv, Options& options)
     int c;
     while ((c = getopt(argc, argv, "ht:w:s")) != -1) {
         switch (c) {
-        case 'h':
-            std::fputs(kUsage, stdout);
-            return 1;
+        case 'h': std::fputs(kUsage, stdout); return 1;
         case 't':
             if (std::strcmp(optarg, ":1") == 0) {
                 options.type = 1;
@@ -61,11 +59,8 @@ int parse_arguments(int argc, char** argv, Options& options)
                 return refuse("Empty WAV file name, expected -w:wavFile.\n");
             options.wav = optarg + 1;
             break;
-        case 's':
-            options.score = true;
-            break;
-        default:
-            return report_option_error(optopt);
+        case 's': options.score = true; break;
+        default: return report_option_error(optopt);
         }
     }
     if (argc - optind != 1)

@@ -65,8 +65,7 @@ int run(int argc, char** argv)
             std::fprintf(stderr,
                          "Warning: melvox will refuse this score (%zu text bytes, %zu stream "
                          "bytes; it takes at most %zu and %zu).\n",
-                         text.size(), stream.size, kConverterTextLimit - 1,
-                         kConverterStreamLimit);
+                         text.size(), stream.size, kConverterTextLimit - 1, kConverterStreamLimit);
         }
     } else {
         std::fputs(listing(stream, options.type).c_str(), stdout);

@@ -70,8 +70,7 @@ bool score_text(const Stream& stream, int type, std::string& text, std::string& 
             } else {
                 float d = type1_duration(e.code, e.divisor);
                 if (d == 0) {
-                    error = format("Offset %zu: no duration gives the divisor %u.\n", e.offset,
-                                   e.divisor);
+                    error = format("Offset %zu: no duration gives the divisor %u.\n", e.offset, e.divisor);
                     return false;
                 }
                 duration = shortest_fixed(d);

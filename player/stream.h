@@ -12,9 +12,9 @@ enum class Kind { Note, SectionStart, SectionEnd };
 struct Element {
     std::size_t offset = 0;  // of the element's first byte
     Kind kind = Kind::Note;
-    int code = 0;            // Note: 1 to 95
-    unsigned divisor = 0;    // Note: 1 to 65535
-    int count = 0;           // SectionStart: 1 to 127
+    int code = 0;          // Note: 1 to 95
+    unsigned divisor = 0;  // Note: 1 to 65535
+    int count = 0;         // SectionStart: 1 to 127
 };
 
 struct Stream {

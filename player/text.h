@@ -8,6 +8,7 @@ namespace melplay {
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
-std::string format(const char* fmt, ...);
+std::string
+format(const char* fmt, ...);
 
 }  // namespace melplay

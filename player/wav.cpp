@@ -80,8 +80,7 @@ public:
         double x = static_cast<double>(i);
         double phase = x * step_;
         phase -= std::floor(phase);
-        double gain = std::fmin(1.0, std::fmin((x + 0.5) / ramp_,
-                                               (static_cast<double>(length_) - x - 0.5) / ramp_));
+        double gain = std::fmin(1.0, std::fmin((x + 0.5) / ramp_, (static_cast<double>(length_) - x - 0.5) / ramp_));
         double v = (phase < 0.5 ? kAmplitude : -kAmplitude) * gain;
         return static_cast<std::int16_t>(std::lround(v));
     }
@@ -104,8 +103,7 @@ std::string directory_of(const std::string& path)
 bool same_file(const std::string& a, const std::string& b)
 {
     struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool write_all(std::FILE* f, const void* data, std::size_t n)
@@ -147,27 +145,26 @@ std::string wav_header(std::uint64_t samples)
     std::string h = "RIFF";
     put32(h, 36 + data);
     h += "WAVEfmt ";
-    put32(h, 16);             // fmt chunk size
-    put16(h, 1);              // PCM
-    put16(h, 1);              // mono
+    put32(h, 16);  // fmt chunk size
+    put16(h, 1);   // PCM
+    put16(h, 1);   // mono
     put32(h, kSampleRate);
     put32(h, kSampleRate * 2);  // bytes per second
-    put16(h, 2);              // bytes per sample frame
-    put16(h, 16);             // bits per sample
+    put16(h, 2);                // bytes per sample frame
+    put16(h, 16);               // bits per sample
     h += "data";
     put32(h, data);
     return h;
 }
 
-bool write_preview(const std::string& path, const std::string& source, const Stream& stream,
-                   int type, std::string& error)
+bool write_preview(const std::string& path, const std::string& source, const Stream& stream, int type,
+                   std::string& error)
 {
     // Checked before anything is created.
     const std::uint64_t samples = preview_samples(stream, type);
     if (samples > kMaxSamples) {
         error = format("Preview too long: a WAV file holds at most %llu samples (%.0f s).\n",
-                       static_cast<unsigned long long>(kMaxSamples),
-                       static_cast<double>(kMaxSamples) / kSampleRate);
+                       static_cast<unsigned long long>(kMaxSamples), static_cast<double>(kMaxSamples) / kSampleRate);
         return false;
     }
     if (same_file(path, source)) {
@@ -194,8 +191,8 @@ bool write_preview(const std::string& path, const std::string& source, const Str
     } else {
         const std::string header = wav_header(samples);
         errno = 0;
-        bool ok = write_all(f, header.data(), header.size()) && write_samples(f, stream, type) &&
-                  std::fflush(f) == 0 && fsync(fileno(f)) == 0;
+        bool ok = write_all(f, header.data(), header.size()) && write_samples(f, stream, type) && std::fflush(f) == 0 &&
+                  fsync(fileno(f)) == 0;
         if (!ok)
             err = errno ? errno : EIO;
         if (std::fclose(f) != 0 && !err)

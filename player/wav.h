@@ -24,7 +24,7 @@ std::string wav_header(std::uint64_t samples);
 
 // Writes the preview to `path`; on failure returns false with a one-line message in `error`
 // and leaves `path` as it was. `source` is refused as a target.
-bool write_preview(const std::string& path, const std::string& source, const Stream& stream,
-                   int type, std::string& error);
+bool write_preview(const std::string& path, const std::string& source, const Stream& stream, int type,
+                   std::string& error);
 
 }  // namespace melplay

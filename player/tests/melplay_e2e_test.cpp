@@ -60,8 +60,8 @@ struct Case {  // NOLINT(clang-analyzer-optin.performance.Padding): a test table
     std::vector<std::string> env;
     int status;
     std::string out;
-    std::string err;             // after the banner; the tail only when err_is_tail
-    bool err_is_tail = false;    // getopt's own line comes first
+    std::string err;           // after the banner; the tail only when err_is_tail
+    bool err_is_tail = false;  // getopt's own line comes first
 };
 
 TEST_F(Melplay, CommandLine)

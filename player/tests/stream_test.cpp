@@ -32,8 +32,7 @@ TEST(CheckStream, EachFaultStopsAtItsOffsetWithItsMessage)
          "Offset 0: note code 0x60, expected 1 to 95 or a section byte.\n"},
         {"last invalid code after a note", bytes({0x30, 0x21, 0x00, 0x7F, 0x00}),
          "Offset 3: note code 0x7F, expected 1 to 95 or a section byte.\n"},
-        {"divisor 0", bytes({0x30, 0x21, 0x00, 0x30, 0x00, 0x00, 0x00}),
-         "Offset 4: divisor 0, expected 1 to 65535.\n"},
+        {"divisor 0", bytes({0x30, 0x21, 0x00, 0x30, 0x00, 0x00, 0x00}), "Offset 4: divisor 0, expected 1 to 65535.\n"},
         {"section start inside a section", bytes({0x82, 0x30, 1, 0, 0x83, 0x80, 0x00}),
          "Offset 4: section start inside a section.\n"},
         {"section end outside a section", bytes({0x82, 0x80, 0x80, 0x00}),
@@ -44,8 +43,7 @@ TEST(CheckStream, EachFaultStopsAtItsOffsetWithItsMessage)
         {"note cut after one divisor byte", bytes({0x30, 0x21, 0x00, 0x30, 0x21}),
          "Offset 3: note event cut short, expected 3 bytes.\n"},
         {"no terminator", bytes({0x30, 0x21, 0x00}), "Offset 3: missing final 0x00.\n"},
-        {"no terminator inside a section", bytes({0x82, 0x30, 0x21, 0x00}),
-         "Offset 4: missing final 0x00.\n"},
+        {"no terminator inside a section", bytes({0x82, 0x30, 0x21, 0x00}), "Offset 4: missing final 0x00.\n"},
         {"bytes after the terminator", bytes({0x30, 0x21, 0x00, 0x00, 0x00}),
          "Offset 4: bytes after the final 0x00.\n"},
         // The divisor bytes may hold any value, 0x00 and 0x80 included: read in order.
@@ -71,9 +69,11 @@ TEST(CheckStream, SoundStreamsGiveTheirElements)
 {
     const GoodCase cases[] = {
         {"lone terminator", bytes({0x00}), {}},
-        {"lowest and highest codes, divisor edges", bytes({0x01, 0x01, 0x00, 0x5F, 0xFF, 0xFF, 0x00}),
+        {"lowest and highest codes, divisor edges",
+         bytes({0x01, 0x01, 0x00, 0x5F, 0xFF, 0xFF, 0x00}),
          {{0, Kind::Note, 1, 1, 0}, {3, Kind::Note, 95, 65535, 0}}},
-        {"empty section of 127", bytes({0xFF, 0x80, 0x00}),
+        {"empty section of 127",
+         bytes({0xFF, 0x80, 0x00}),
          {{0, Kind::SectionStart, 0, 0, 127}, {1, Kind::SectionEnd, 0, 0, 0}}},
         {"the worked example",
          bytes({0x30, 0x21, 0x00, 0x82, 0x32, 0x11, 0x00, 0x01, 0x09, 0x00, 0x80, 0x00}),
@@ -113,10 +113,10 @@ TEST(CheckStream, EveryByteValueAsTheFirstElement)
         Stream s;
         Check c = check_stream(bytes({b, 0x01, 0x01, 0x00}), s);
         SCOPED_TRACE(b);
-        Fault want = b <= 0x5F ? Fault::None
-                   : b < 0x80  ? Fault::BadCode
-                   : b == 0x80 ? Fault::EndOutside
-                               : Fault::NoTerminator;
+        Fault want = b <= 0x5F   ? Fault::None
+                     : b < 0x80  ? Fault::BadCode
+                     : b == 0x80 ? Fault::EndOutside
+                                 : Fault::NoTerminator;
         EXPECT_EQ(c.fault, want);
     }
 }
@@ -130,9 +130,9 @@ struct NameCase {
 TEST(Notes, FirstNameOfEachCodeAndItsFrequency)
 {
     const NameCase cases[] = {
-        {"REST", 1, 100.0f},  {"D0", 2, 37.5f},       {"B0", 11, 61.7487f}, {"C1", 12, 65.4592f},
-        {"A3", 45, 439.485f}, {"C#4", 49, 553.5135f}, {"D#4", 51, 621.8623f}, {"E4", 52, 659.2275f},
-        {"B7", 95, 7876.9233f},
+        {"REST", 1, 100.0f},    {"D0", 2, 37.5f},      {"B0", 11, 61.7487f},
+        {"C1", 12, 65.4592f},   {"A3", 45, 439.485f},  {"C#4", 49, 553.5135f},
+        {"D#4", 51, 621.8623f}, {"E4", 52, 659.2275f}, {"B7", 95, 7876.9233f},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);

@@ -73,9 +73,7 @@ protected:
     std::string write(const std::string& stream, int type, bool expect_ok = true)
     {
         std::string error;
-        EXPECT_EQ(write_preview(dir + "/out.wav", dir + "/in.bin", parse(stream), type, error),
-                  expect_ok)
-            << error;
+        EXPECT_EQ(write_preview(dir + "/out.wav", dir + "/in.bin", parse(stream), type, error), expect_ok) << error;
         return read_file(dir + "/out.wav");
     }
     std::string dir;
@@ -92,11 +90,9 @@ TEST_F(Preview, HeaderFieldsAndLengthInSamples)
 {
     const LengthCase cases[] = {
         // 1.287879 s: 33/66 + 2 x (17 + 9)/66 = 85/66 s.
-        {"worked example, type 3",
-         std::string("\x30\x21\x00\x82\x32\x11\x00\x01\x09\x00\x80\x00", 12), 3, 56795},
+        {"worked example, type 3", std::string("\x30\x21\x00\x82\x32\x11\x00\x01\x09\x00\x80\x00", 12), 3, 56795},
         // 262/522.449 + 2 x (147/586.2595 + 13/100) s.
-        {"worked example, type 1",
-         std::string("\x30\x06\x01\x82\x32\x93\x00\x01\x0D\x00\x80\x00", 12), 1, 55697},
+        {"worked example, type 1", std::string("\x30\x06\x01\x82\x32\x93\x00\x01\x0D\x00\x80\x00", 12), 1, 55697},
         {"lone terminator", std::string(1, '\0'), 1, 0},
         {"empty section", std::string("\xFF\x80\x00", 3), 3, 0},
     };
@@ -107,18 +103,17 @@ TEST_F(Preview, HeaderFieldsAndLengthInSamples)
         EXPECT_EQ(wav.substr(0, 4), "RIFF");
         EXPECT_EQ(le32(wav, 4), 36 + 2 * c.samples);
         EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
-        EXPECT_EQ(le32(wav, 16), 16u);         // fmt chunk size
-        EXPECT_EQ(le16(wav, 20), 1u);          // PCM
-        EXPECT_EQ(le16(wav, 22), 1u);          // mono
-        EXPECT_EQ(le32(wav, 24), 44100u);      // sample rate
-        EXPECT_EQ(le32(wav, 28), 88200u);      // bytes per second
-        EXPECT_EQ(le16(wav, 32), 2u);          // block align
-        EXPECT_EQ(le16(wav, 34), 16u);         // bits per sample
+        EXPECT_EQ(le32(wav, 16), 16u);     // fmt chunk size
+        EXPECT_EQ(le16(wav, 20), 1u);      // PCM
+        EXPECT_EQ(le16(wav, 22), 1u);      // mono
+        EXPECT_EQ(le32(wav, 24), 44100u);  // sample rate
+        EXPECT_EQ(le32(wav, 28), 88200u);  // bytes per second
+        EXPECT_EQ(le16(wav, 32), 2u);      // block align
+        EXPECT_EQ(le16(wav, 34), 16u);     // bits per sample
         EXPECT_EQ(wav.substr(36, 4), "data");
         EXPECT_EQ(le32(wav, 40), 2 * c.samples);
         EXPECT_EQ(preview_samples(parse(c.stream), c.type), c.samples);
-        EXPECT_EQ(c.samples, static_cast<std::uint64_t>(
-                                 std::llround(total_seconds(parse(c.stream), c.type) * 44100)));
+        EXPECT_EQ(c.samples, static_cast<std::uint64_t>(std::llround(total_seconds(parse(c.stream), c.type) * 44100)));
     }
     // 66 passes of a note of 1/66 s: boundaries on the running time, so exactly one second.
     EXPECT_EQ(preview_samples(parse(std::string("\xC2\x30\x01\x00\x80\x00", 6)), 3), kSampleRate);
@@ -187,10 +182,10 @@ TEST_F(Preview, WrittenWholeOrNotAtAll)
     const std::string previous = "previous content";
     struct Case {
         const char* name;
-        std::string target;      // relative to the scratch directory
-        bool make_directory;     // target is an existing directory
-        bool limit_file_size;    // writes past 4096 bytes fail
-        std::string message;     // after "Cannot write preview file <target>: "
+        std::string target;    // relative to the scratch directory
+        bool make_directory;   // target is an existing directory
+        bool limit_file_size;  // writes past 4096 bytes fail
+        std::string message;   // after "Cannot write preview file <target>: "
     };
     const Case cases[] = {
         {"missing directory", "no/such/dir/out.wav", false, false, "No such file or directory.\n"},
