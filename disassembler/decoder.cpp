@@ -27,11 +27,11 @@ constexpr std::size_t kOperandColumn = 22;
 void assemble_line(char* string)
 {
     string[0] = '\0';
-    appendf(string, kLineSize, "%s", hexa);
+    append(string, kLineSize, hexa);
     pad_to(string, kLineSize, kMnemonicColumn);
-    appendf(string, kLineSize, "%s", mnemo);
+    append(string, kLineSize, mnemo);
     pad_to(string, kLineSize, kOperandColumn);
-    appendf(string, kLineSize, "%s", param);
+    append(string, kLineSize, param);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The operand formatter: reads each operand's bytes through Mgetc, extends the hex column
 // and writes the operand column, with the LVDP and WVDP rules of the target computer.
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -36,12 +37,36 @@ static_assert(std::size(registre) == 128);
 
 constexpr unsigned kVideoPort = 46;  // MOVP to this port is the video write WVDP
 
+// One printf conversion of every byte value, formatted once: a whole-image listing needs
+// one per operand byte, and formatting each afresh was most of its cost.
+class ByteTexts {
+public:
+    explicit ByteTexts(const char* format)
+    {
+        for (unsigned n = 0; n < 256; ++n)
+            std::snprintf(text_[n], sizeof text_[n], format, n);
+    }
+    const char* operator[](unsigned n) const { return text_[n]; }
+
+private:
+    char text_[256][4];
+};
+
+const ByteTexts hex_lower("%02x");  // hex column
+const ByteTexts hex_upper("%02X");  // immediate bytes
+const ByteTexts decimal("%u");      // port, register and TRAP numbers
+
+void append_byte_hex(unsigned n)
+{
+    append(hexa, sizeof hexa, hex_lower[n]);
+}
+
 // Reads the next operand byte (unsigned) and shows it in the hex column.
 unsigned next_byte()
 {
     const unsigned n = static_cast<unsigned char>(Mgetc(a));
     a = add32(a, 1);
-    appendf(hexa, sizeof hexa, "%02x", n);
+    append_byte_hex(n);
     return n;
 }
 
@@ -58,45 +83,55 @@ std::uint32_t branch_target()
 {
     const std::int8_t d = Mgetc(a);
     a = add32(a, 1);
-    appendf(hexa, sizeof hexa, "%02x", static_cast<unsigned char>(d));
+    append_byte_hex(static_cast<unsigned char>(d));
     return static_cast<std::uint32_t>(add32(add32(reloc, a), d));
 }
 
 // Registers past the table's 128 entries continue its pattern, "R128" to "R255".
 void append_register(const char* lead, unsigned n)
 {
-    if (n < std::size(registre))
-        appendf(param, sizeof param, "%s%s", lead, registre[n]);
-    else
-        appendf(param, sizeof param, "%sR%u", lead, n);
+    if (n < std::size(registre)) {
+        append(param, sizeof param, lead);
+        append(param, sizeof param, registre[n]);
+    } else {
+        append(param, sizeof param, lead);
+        append(param, sizeof param, "R");
+        append(param, sizeof param, decimal[n]);
+    }
 }
 
 void first_operand(int op, int p1)
 {
     param[0] = '\0';
     if (p1 < K_NONE) {
-        appendf(param, sizeof param, "%i", p1);
+        append(param, sizeof param, decimal[static_cast<unsigned>(p1)]);
         return;
     }
     switch (static_cast<Kind>(p1)) {
     case K_NONE: break;
-    case K_A: appendf(param, sizeof param, "A"); break;
-    case K_B: appendf(param, sizeof param, "B"); break;
+    case K_A: append(param, sizeof param, "A"); break;
+    case K_B: append(param, sizeof param, "B"); break;
     case K_REG: {
         const unsigned n = next_byte();
         if (op != LVDP)  // LVDP shows its register byte in the hex column only
             append_register("", n);
         break;
     }
-    case K_PORT: appendf(param, sizeof param, "P%u", next_byte()); break;
-    case K_IMM8: appendf(param, sizeof param, "%%$%02X", next_byte()); break;
+    case K_PORT:
+        append(param, sizeof param, "P");
+        append(param, sizeof param, decimal[next_byte()]);
+        break;
+    case K_IMM8:
+        append(param, sizeof param, "%$");
+        append(param, sizeof param, hex_upper[next_byte()]);
+        break;
     case K_IMM16: appendf(param, sizeof param, "%%$%04X", next_word()); break;
     case K_ADDR: appendf(param, sizeof param, "$%04X", next_word()); break;
     case K_DIRECT: appendf(param, sizeof param, "@$%04X", next_word()); break;
     case K_INDEXED: appendf(param, sizeof param, "@$%04X(B)", next_word()); break;
     case K_INDIRECT: append_register("*", next_byte()); break;
     case K_REL: appendf(param, sizeof param, "$%04X", branch_target()); break;
-    case K_ST: appendf(param, sizeof param, "ST"); break;
+    case K_ST: append(param, sizeof param, "ST"); break;
     }
 }
 
@@ -105,15 +140,17 @@ void second_operand(int op, int p2)
     if (p2 < K_NONE)
         return;
     switch (static_cast<Kind>(p2)) {
-    case K_A: appendf(param, sizeof param, ",A"); break;
-    case K_B: appendf(param, sizeof param, ",B"); break;
+    case K_A: append(param, sizeof param, ",A"); break;
+    case K_B: append(param, sizeof param, ",B"); break;
     case K_REG: append_register(",", next_byte()); break;
     case K_PORT: {
         const unsigned n = next_byte();
-        if (op == MOVP && n == kVideoPort)
+        if (op == MOVP && n == kVideoPort) {
             mnemo = name[WVDP];  // the port stays in the hex column but not in the operands
-        else
-            appendf(param, sizeof param, ",P%u", n);
+        } else {
+            append(param, sizeof param, ",P");
+            append(param, sizeof param, decimal[n]);
+        }
         break;
     }
     case K_REL: appendf(param, sizeof param, ",$%04X", branch_target()); break;

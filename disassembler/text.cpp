@@ -18,6 +18,14 @@ void appendf(char* dst, std::size_t size, const char* fmt, ...)
     va_end(args);
 }
 
+void append(char* dst, std::size_t size, const char* src)
+{
+    std::size_t used = std::strlen(dst);
+    while (*src != '\0' && used + 1 < size)
+        dst[used++] = *src++;
+    dst[used] = '\0';
+}
+
 void pad_to(char* dst, std::size_t size, std::size_t column)
 {
     std::size_t used = std::strlen(dst);
