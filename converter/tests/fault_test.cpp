@@ -42,6 +42,12 @@ struct Fault {
     bool keeps_target;  // out.bin held kOld before the run and must still hold it
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const Fault& f, std::ostream* os)
+{
+    *os << f.name;
+}
+
 class MelvoxFaults : public testing::TestWithParam<Fault> {
 protected:
     void SetUp() override
