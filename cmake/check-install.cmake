@@ -53,4 +53,4 @@ foreach(program IN LISTS programs)
 endforeach()
 
 list(LENGTH expected count)
-message(STATUS "install tree complete: ${count} files, both programs run")
+message(STATUS "install tree complete: ${count} files, every program runs")
