@@ -1,8 +1,6 @@
 // The decoder state and the assembly of one listing line.
 #include "decoder.h"
 
-#include <cstdio>
-
 #include "address.h"
 #include "opcode_map.h"
 #include "text.h"
@@ -41,8 +39,12 @@ std::int32_t Dasmtms7020(char* string, std::int32_t address)
     a = address;
     const unsigned opcode = static_cast<unsigned char>(Mgetc(a));
     a = add32(a, 1);
-    // A negative address prints as its 32-bit two's complement, hence the unsigned argument.
-    std::snprintf(hexa, sizeof hexa, "%04X %02x", static_cast<std::uint32_t>(add32(reloc, address)), opcode);
+    // The hex column is "%04X %02x" of the relocated address and the opcode; a negative
+    // address prints as its 32-bit two's complement, hence the unsigned value.
+    hexa[0] = '\0';
+    append_hex4(hexa, sizeof hexa, static_cast<std::uint32_t>(add32(reloc, address)));
+    append(hexa, sizeof hexa, " ");
+    append(hexa, sizeof hexa, hex_lower[opcode]);
     param[0] = '\0';
     const Opcode& entry = opcode_map[opcode];
     Decod(entry.op, entry.p1, entry.p2, entry.p3);

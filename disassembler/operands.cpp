@@ -1,6 +1,5 @@
 // The operand formatter: reads each operand's bytes through Mgetc, extends the hex column
 // and writes the operand column, with the LVDP and WVDP rules of the target computer.
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -37,25 +36,6 @@ static_assert(std::size(registre) == 128);
 
 constexpr unsigned kVideoPort = 46;  // MOVP to this port is the video write WVDP
 
-// One printf conversion of every byte value, formatted once: a whole-image listing needs
-// one per operand byte, and formatting each afresh was most of its cost.
-class ByteTexts {
-public:
-    explicit ByteTexts(const char* format)
-    {
-        for (unsigned n = 0; n < 256; ++n)
-            std::snprintf(text_[n], sizeof text_[n], format, n);
-    }
-    const char* operator[](unsigned n) const { return text_[n]; }
-
-private:
-    char text_[256][4];
-};
-
-const ByteTexts hex_lower("%02x");  // hex column
-const ByteTexts hex_upper("%02X");  // immediate bytes
-const ByteTexts decimal("%u");      // port, register and TRAP numbers
-
 void append_byte_hex(unsigned n)
 {
     append(hexa, sizeof hexa, hex_lower[n]);
@@ -85,6 +65,14 @@ std::uint32_t branch_target()
     a = add32(a, 1);
     append_byte_hex(static_cast<unsigned char>(d));
     return static_cast<std::uint32_t>(add32(add32(reloc, a), d));
+}
+
+// Appends lead, "%04X" of v and tail to the operand column.
+void append_word(const char* lead, std::uint32_t v, const char* tail = "")
+{
+    append(param, sizeof param, lead);
+    append_hex4(param, sizeof param, v);
+    append(param, sizeof param, tail);
 }
 
 // Registers past the table's 128 entries continue its pattern, "R128" to "R255".
@@ -125,12 +113,12 @@ void first_operand(int op, int p1)
         append(param, sizeof param, "%$");
         append(param, sizeof param, hex_upper[next_byte()]);
         break;
-    case K_IMM16: appendf(param, sizeof param, "%%$%04X", next_word()); break;
-    case K_ADDR: appendf(param, sizeof param, "$%04X", next_word()); break;
-    case K_DIRECT: appendf(param, sizeof param, "@$%04X", next_word()); break;
-    case K_INDEXED: appendf(param, sizeof param, "@$%04X(B)", next_word()); break;
+    case K_IMM16: append_word("%$", next_word()); break;
+    case K_ADDR: append_word("$", next_word()); break;
+    case K_DIRECT: append_word("@$", next_word()); break;
+    case K_INDEXED: append_word("@$", next_word(), "(B)"); break;
     case K_INDIRECT: append_register("*", next_byte()); break;
-    case K_REL: appendf(param, sizeof param, "$%04X", branch_target()); break;
+    case K_REL: append_word("$", branch_target()); break;
     case K_ST: append(param, sizeof param, "ST"); break;
     }
 }
@@ -153,7 +141,7 @@ void second_operand(int op, int p2)
         }
         break;
     }
-    case K_REL: appendf(param, sizeof param, ",$%04X", branch_target()); break;
+    case K_REL: append_word(",$", branch_target()); break;
     // clang-format off
     case K_NONE: case K_IMM8: case K_IMM16: case K_ADDR: case K_DIRECT: case K_INDEXED:
     case K_INDIRECT: case K_ST:
@@ -165,7 +153,7 @@ void second_operand(int op, int p2)
 void third_operand(int p3)
 {
     if (p3 == K_REL)
-        appendf(param, sizeof param, ",$%04X", branch_target());
+        append_word(",$", branch_target());
 }
 
 }  // namespace

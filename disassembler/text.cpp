@@ -1,29 +1,43 @@
 // Bounded text building for the fixed-size line stores.
 #include "text.h"
 
-#include <cstdarg>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace koddar {
 
-void appendf(char* dst, std::size_t size, const char* fmt, ...)
+void append(char* dst, std::size_t size, const char* src)
 {
     const std::size_t used = std::strlen(dst);
     if (used + 1 >= size)
         return;
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(dst + used, size - used, fmt, args);
-    va_end(args);
+    const std::size_t n = std::min(std::strlen(src), size - 1 - used);
+    std::memcpy(dst + used, src, n);
+    dst[used + n] = '\0';
 }
 
-void append(char* dst, std::size_t size, const char* src)
+ByteTexts::ByteTexts(const char* format)
 {
-    std::size_t used = std::strlen(dst);
-    while (*src != '\0' && used + 1 < size)
-        dst[used++] = *src++;
-    dst[used] = '\0';
+    for (unsigned n = 0; n < 256; ++n)
+        std::snprintf(text_[n], sizeof text_[n], format, n);
+}
+
+const ByteTexts hex_lower("%02x");
+const ByteTexts hex_upper("%02X");
+const ByteTexts decimal("%u");
+
+void append_hex4(char* dst, std::size_t size, std::uint32_t v)
+{
+    char digits[9];
+    for (std::size_t i = 0; i < 4; ++i)
+        std::memcpy(digits + 2 * i, hex_upper[v >> (24 - 8 * i)], 2);
+    digits[8] = '\0';
+    // printf's "%04X": no leading zeros, but at least four digits.
+    std::size_t start = 0;
+    while (start < 4 && digits[start] == '0')
+        ++start;
+    append(dst, size, digits + start);
 }
 
 void pad_to(char* dst, std::size_t size, std::size_t column)
