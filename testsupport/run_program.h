@@ -19,9 +19,9 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::string cwd;                // working directory of the child, if not empty
-    std::vector<std::string> env;   // extra "NAME=value" entries
-    std::string stdout_path;        // send standard output here instead of capturing it
+    std::string cwd;               // working directory of the child, if not empty
+    std::vector<std::string> env;  // extra "NAME=value" entries
+    std::string stdout_path;       // send standard output here instead of capturing it
 };
 
 inline std::string read_file(const std::string& path)
@@ -52,8 +52,7 @@ inline std::string make_scratch_dir()
 
 // Runs exe with args (argv[0] is exe itself), standard input from /dev/null.
 // POSIXLY_CORRECT is removed from the environment unless opts.env sets it.
-inline RunResult run_program(const std::string& exe, const std::vector<std::string>& args,
-                             const RunOptions& opts = {})
+inline RunResult run_program(const std::string& exe, const std::vector<std::string>& args, const RunOptions& opts = {})
 {
     RunResult r;
     char out_tmpl[] = "/tmp/e2e-out.XXXXXX";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "scratch_test.h"
 
 namespace {
 
@@ -53,18 +54,8 @@ struct Case {
     bool err_is_tail = false;
 };
 
-class Melvox : public testing::Test {
+class Melvox : public ScratchTest<> {
 protected:
-    void SetUp() override
-    {
-        dir = make_scratch_dir();
-        ASSERT_FALSE(dir.empty());
-    }
-    void TearDown() override
-    {
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
     RunResult run(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
     {
         RunOptions opts;
@@ -92,7 +83,6 @@ protected:
         else
             EXPECT_EQ(read_file(target), c.target);
     }
-    std::string dir;
 };
 
 TEST_F(Melvox, ConvertsAScore)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "scratch_test.h"
 
 namespace {
 
@@ -48,16 +49,7 @@ void PrintTo(const Fault& f, std::ostream* os)
     *os << f.name;
 }
 
-class MelvoxFaults : public testing::TestWithParam<Fault> {
-protected:
-    void SetUp() override
-    {
-        dir = make_scratch_dir();
-        ASSERT_FALSE(dir.empty());
-    }
-    void TearDown() override { ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
-    std::string dir;
-};
+class MelvoxFaults : public ScratchTest<testing::TestWithParam<Fault>> {};
 
 TEST_P(MelvoxFaults, FailsCleanly)
 {

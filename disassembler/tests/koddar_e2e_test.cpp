@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,7 @@ protected:
         write_file(dir + "/empty.bin", "");
         mkdir((dir + "/folder.bin").c_str(), 0755);
     }
+    static void TearDownTestSuite() { std::filesystem::remove_all(dir); }
     static std::string dir;
 };
 std::string KoddarRun::dir;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "run_program.h"
+#include "scratch_test.h"
 
 namespace {
 
@@ -13,16 +14,7 @@ const std::string kBanner = "Koddar - TMS7020/7040 disassembler - version 2010.0
 constexpr std::size_t kNopLine = 23;   // "0000 00        NOP    \n"
 constexpr std::size_t kMovdLine = 31;  // "FFFF 88000000  MOVD   %$0000,A\n"
 
-class KoddarFaults : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = make_scratch_dir();
-        ASSERT_FALSE(dir.empty());
-    }
-    void TearDown() override { ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
-    std::string dir;
-};
+class KoddarFaults : public ScratchTest<> {};
 
 TEST_F(KoddarFaults, ImageSizesAroundTheBuffer)
 {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "scratch_test.h"
 
 namespace {
 
@@ -33,15 +34,13 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
-class Melplay : public testing::Test {
+class Melplay : public ScratchTest<> {
 protected:
     void SetUp() override
     {
-        dir = make_scratch_dir();
-        ASSERT_FALSE(dir.empty());
+        ScratchTest::SetUp();
         write_file(dir + "/s.bin", kWorked3);
     }
-    void TearDown() override { ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
     RunResult run(const std::string& exe, const std::vector<std::string>& args,
                   const std::vector<std::string>& env = {}, const std::string& stdout_path = {})
     {
@@ -51,7 +50,6 @@ protected:
         opts.stdout_path = stdout_path;
         return run_program(exe, args, opts);
     }
-    std::string dir;
 };
 
 struct Case {  // NOLINT(clang-analyzer-optin.performance.Padding): a test table

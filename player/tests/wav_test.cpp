@@ -15,6 +15,7 @@
 #include "listing.h"
 #include "notes.h"
 #include "run_program.h"
+#include "scratch_test.h"
 #include "stream.h"
 #include "wav.h"
 
@@ -62,21 +63,14 @@ std::vector<std::string> entries(const std::string& dir)
     return names;
 }
 
-class Preview : public testing::Test {
+class Preview : public ScratchTest<> {
 protected:
-    void SetUp() override
-    {
-        dir = make_scratch_dir();
-        ASSERT_FALSE(dir.empty());
-    }
-    void TearDown() override { ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
     std::string write(const std::string& stream, int type, bool expect_ok = true)
     {
         std::string error;
         EXPECT_EQ(write_preview(dir + "/out.wav", dir + "/in.bin", parse(stream), type, error), expect_ok) << error;
         return read_file(dir + "/out.wav");
     }
-    std::string dir;
 };
 
 struct LengthCase {

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 
+#include <filesystem>
 #include <set>
 #include <sstream>
 
@@ -77,7 +78,7 @@ TEST(Examples, EachRunMakesItsExpectedFile)
             ADD_FAILURE() << "unknown program " << run.program;
         }
     }
-    rmdir(dir.c_str());
+    std::filesystem::remove_all(dir);
 }
 
 // Every file in examples/ is an input or an expected output of some run, so
