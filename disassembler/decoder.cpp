@@ -1,9 +1,10 @@
 // The decoder state and the assembly of one listing line.
 #include "decoder.h"
 
+#include <cstring>
+
 #include "address.h"
 #include "opcode_map.h"
-#include "text.h"
 
 namespace koddar {
 
@@ -11,9 +12,12 @@ unsigned char* buffer = nullptr;
 std::int32_t longueur = 0;
 std::int32_t reloc = 0;
 std::int32_t a = 0;
-char hexa[18] = "";
+char hexa[24] = "";
 const char* mnemo = name[UNDEF];
-char param[28] = "";
+char param[48] = "";
+Cursor hex_column(hexa);
+Cursor operand_column(param);
+std::size_t line_size = 0;
 
 namespace {
 
@@ -22,14 +26,28 @@ namespace {
 constexpr std::size_t kMnemonicColumn = 15;
 constexpr std::size_t kOperandColumn = 22;
 
-void assemble_line(char* string)
+constexpr char kBlanks[] = "                ";
+constexpr std::size_t kParamMove = 32;  // more than the longest operand column
+
+// The line in fixed-size moves, each one overlapped by the next: the hex column store,
+// blanks behind the hex text, the mnemonic field and the operand column store. Only the
+// lengths decide where each starts, so no move depends on the text it copies.
+std::size_t assemble_line(char* string, std::size_t hexa_size, std::size_t param_size)
 {
-    string[0] = '\0';
-    append(string, kLineSize, hexa);
-    pad_to(string, kLineSize, kMnemonicColumn);
-    append(string, kLineSize, mnemo);
-    pad_to(string, kLineSize, kOperandColumn);
-    append(string, kLineSize, param);
+    static_assert(sizeof kBlanks - 1 + kMnemonicColumn > sizeof hexa - 1 &&
+                      sizeof mnemo_field->text + kMnemonicColumn > kOperandColumn,
+                  "the blanks and the mnemonic field reach the next column");
+    static_assert(kOperandColumn + kParamMove <= kLineSize && kParamMove <= sizeof param,
+                  "every move stays in the line and in the store");
+    std::memcpy(string, hexa, sizeof hexa);
+    std::memcpy(string + hexa_size, kBlanks, sizeof kBlanks - 1);
+    const std::size_t mnemonic_at = hexa_size > kMnemonicColumn ? hexa_size : kMnemonicColumn;
+    std::memcpy(string + mnemonic_at, mnemo_field->text, sizeof mnemo_field->text);
+    const std::size_t after = mnemonic_at + mnemo_field->size;
+    const std::size_t param_at = after > kOperandColumn ? after : kOperandColumn;
+    std::memcpy(string + param_at, param, kParamMove);
+    string[param_at + param_size] = '\0';
+    return param_at + param_size;
 }
 
 }  // namespace
@@ -41,14 +59,15 @@ std::int32_t Dasmtms7020(char* string, std::int32_t address)
     a = add32(a, 1);
     // The hex column is "%04X %02x" of the relocated address and the opcode; a negative
     // address prints as its 32-bit two's complement, hence the unsigned value.
-    hexa[0] = '\0';
-    append_hex4(hexa, sizeof hexa, static_cast<std::uint32_t>(add32(reloc, address)));
-    append(hexa, sizeof hexa, " ");
-    append(hexa, sizeof hexa, hex_lower[opcode]);
-    param[0] = '\0';
+    hex_column.clear();
+    hex_column.put_hex4(static_cast<std::uint32_t>(add32(reloc, address)));
+    hex_column.put(' ');
+    hex_column.put(hex_lower[opcode]);
+    operand_column.clear();
     const Opcode& entry = opcode_map[opcode];
     Decod(entry.op, entry.p1, entry.p2, entry.p3);
-    assemble_line(string);
+    const std::size_t hexa_size = hex_column.finish();
+    line_size = assemble_line(string, hexa_size, operand_column.finish());
     return a;
 }
 

@@ -2,7 +2,10 @@
 // listing line: Dasmtms7020 (line and hex column), Decod (mnemonic and operands), Mgetc.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "text.h"
 
 namespace koddar {
 
@@ -13,12 +16,32 @@ extern unsigned char* buffer;  // the image: offset 0 is the first byte of the s
 extern std::int32_t longueur;  // bytes loaded into buffer; everything past them reads as 0x00
 extern std::int32_t reloc;     // target address of image offset 0
 extern std::int32_t a;         // offset of the next image byte to read
-extern char hexa[18];          // hex column: up to 8 address digits, a blank and 4 bytes
-extern const char* mnemo;      // entry of `name` for the line being built
-extern char param[28];         // operand column: at most 27 characters
+// The stores of the two columns are larger than their longest texts (17 and 27 characters),
+// so that pieces and whole stores can be copied in fixed-size moves.
+extern char hexa[24];      // hex column: up to 8 address digits, a blank and 4 bytes
+extern const char* mnemo;  // entry of `name` for the line being built
+extern char param[48];     // operand column: at most 27 characters
+
+// The mnemonic column of an entry of `name`: the name (`size` characters) and blanks up to
+// the operand column.
+struct MnemonicField {
+    char text[8];
+    std::uint8_t size;
+};
+extern const MnemonicField* mnemo_field;  // that of mnemo
+// Write cursors into hexa and param: Dasmtms7020 starts them, Decod extends them, and
+// Dasmtms7020 zero-terminates both before it assembles the line.
+extern Cursor hex_column;
+extern Cursor operand_column;
+extern std::size_t line_size;  // length of the line Dasmtms7020 wrote last, terminator left out
 
 // The image byte at offset `adresse` (not relocated) as a signed value; 0 outside the loaded data.
-std::int8_t Mgetc(std::int32_t adresse);
+inline std::int8_t Mgetc(std::int32_t adresse)
+{
+    if (buffer == nullptr || adresse < 0 || adresse >= longueur || adresse >= kImageSize)
+        return 0;
+    return static_cast<std::int8_t>(buffer[adresse]);
+}
 
 // Sets mnemo to name[op], reads the operands of kinds p1, p2, p3 from `a` on into hexa and param.
 void Decod(int op, int p1, int p2, int p3);

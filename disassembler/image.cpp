@@ -58,13 +58,23 @@ bool fix_window(std::int32_t& nb)
 
 int dump(std::int32_t nb)
 {
-    char ligne[kLineSize];
-    while (a < nb) {
-        a = Dasmtms7020(ligne, a);
-        std::printf("%s\n", ligne);
+    // Lines are written straight into one output buffer, which goes out whenever the next
+    // line might not fit; after a failed write the listing stops.
+    static char out[1 << 16];
+    std::size_t used = 0;
+    bool written = true;
+    while (written && a < nb) {
+        if (sizeof out - used < kLineSize + 1) {
+            written = std::fwrite(out, 1, used, stdout) == used;
+            used = 0;
+        }
+        a = Dasmtms7020(out + used, a);
+        used += line_size;
+        out[used++] = '\n';
     }
+    written = written && std::fwrite(out, 1, used, stdout) == used;
     // A listing that did not reach its reader is no success.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!written || std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fputs("Cannot write listing.\n", stderr);
         return 1;
     }

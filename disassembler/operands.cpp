@@ -1,6 +1,5 @@
 // The operand formatter: reads each operand's bytes through Mgetc, extends the hex column
 // and writes the operand column, with the LVDP and WVDP rules of the target computer.
-#include <cstring>
 #include <iterator>
 
 #include "address.h"
@@ -34,114 +33,183 @@ constexpr const char* registre[] = {
 // clang-format on
 static_assert(std::size(registre) == 128);
 
+// The text of every register byte, made at compile time: the table's name for 0 to 127,
+// and past the table's 128 entries its pattern continued, "R128" to "R255".
+struct RegisterTexts {
+    Piece<16> row[256];
+};
+
+constexpr RegisterTexts make_register_texts()
+{
+    RegisterTexts t{};
+    for (unsigned n = 0; n < 256; ++n) {
+        Piece<16>& p = t.row[n];
+        if (n < std::size(registre)) {
+            for (const char* c = registre[n]; *c != '\0'; ++c)
+                p.text[p.size++] = *c;
+        } else {
+            p.text[p.size++] = 'R';
+            for (std::size_t i = 0; i < decimal[n].size; ++i)
+                p.text[p.size++] = decimal[n].text[i];
+        }
+    }
+    return t;
+}
+
+constexpr RegisterTexts register_text = make_register_texts();
+
+// The mnemonic field of each entry of `name`, made at compile time.
+struct MnemonicFields {
+    MnemonicField row[std::size(name)];
+};
+
+constexpr MnemonicFields make_mnemonic_fields()
+{
+    MnemonicFields t{};
+    for (std::size_t i = 0; i < std::size(name); ++i) {
+        MnemonicField& f = t.row[i];
+        while (name[i][f.size] != '\0') {
+            f.text[f.size] = name[i][f.size];
+            ++f.size;
+        }
+        for (std::size_t k = f.size; k < sizeof f.text; ++k)
+            f.text[k] = ' ';
+    }
+    return t;
+}
+
+constexpr MnemonicFields mnemonic_field = make_mnemonic_fields();
+
 constexpr unsigned kVideoPort = 46;  // MOVP to this port is the video write WVDP
 
-void append_byte_hex(unsigned n)
+}  // namespace
+
+const MnemonicField* mnemo_field = &mnemonic_field.row[UNDEF];
+
+namespace {
+
+void set_mnemonic(int op)
 {
-    append(hexa, sizeof hexa, hex_lower[n]);
+    mnemo = name[op];
+    mnemo_field = &mnemonic_field.row[op];
 }
 
-// Reads the next operand byte (unsigned) and shows it in the hex column.
-unsigned next_byte()
-{
-    const unsigned n = static_cast<unsigned char>(Mgetc(a));
-    a = add32(a, 1);
-    append_byte_hex(n);
-    return n;
-}
+// The operands of one instruction being read: copies of `a` and of the two column cursors,
+// which the compiler can keep in registers while text bytes are stored (a store of a char
+// may alias any global, a local whose address never escapes it may not).
+struct Reader {
+    std::int32_t at;
+    Cursor hex;
+    Cursor out;
 
-// Reads a 16-bit operand, high byte first; the hex column shows its bytes in image order.
-unsigned next_word()
-{
-    const unsigned high = next_byte();
-    return high * 256 + next_byte();
-}
-
-// Reads a displacement and returns the branch target: the relocated address of the next
-// instruction plus the signed displacement, as an unsigned value for "%04X".
-std::uint32_t branch_target()
-{
-    const std::int8_t d = Mgetc(a);
-    a = add32(a, 1);
-    append_byte_hex(static_cast<unsigned char>(d));
-    return static_cast<std::uint32_t>(add32(add32(reloc, a), d));
-}
-
-// Appends lead, "%04X" of v and tail to the operand column.
-void append_word(const char* lead, std::uint32_t v, const char* tail = "")
-{
-    append(param, sizeof param, lead);
-    append_hex4(param, sizeof param, v);
-    append(param, sizeof param, tail);
-}
-
-// Registers past the table's 128 entries continue its pattern, "R128" to "R255".
-void append_register(const char* lead, unsigned n)
-{
-    if (n < std::size(registre)) {
-        append(param, sizeof param, lead);
-        append(param, sizeof param, registre[n]);
-    } else {
-        append(param, sizeof param, lead);
-        append(param, sizeof param, "R");
-        append(param, sizeof param, decimal[n]);
+    // Reads the next operand byte (unsigned) and shows it in the hex column.
+    unsigned next_byte()
+    {
+        const unsigned n = static_cast<unsigned char>(Mgetc(at));
+        at = add32(at, 1);
+        hex.put(hex_lower[n]);
+        return n;
     }
-}
 
-void first_operand(int op, int p1)
+    // Reads a 16-bit operand, high byte first; the hex column shows its bytes in image order.
+    unsigned next_word()
+    {
+        const unsigned high = next_byte();
+        return high * 256 + next_byte();
+    }
+
+    // Reads a displacement and returns the branch target: the relocated address of the next
+    // instruction plus the signed displacement, as an unsigned value for "%04X".
+    std::uint32_t branch_target()
+    {
+        const std::int8_t d = Mgetc(at);
+        at = add32(at, 1);
+        hex.put(hex_lower[static_cast<unsigned char>(d)]);
+        return static_cast<std::uint32_t>(add32(add32(reloc, at), d));
+    }
+};
+
+void first_operand(Reader& r, int op, int p1)
 {
-    param[0] = '\0';
+    Cursor& out = r.out;
+    out.clear();
     if (p1 < K_NONE) {
-        append(param, sizeof param, decimal[static_cast<unsigned>(p1)]);
+        out.put(decimal[static_cast<unsigned>(p1)]);
         return;
     }
     switch (static_cast<Kind>(p1)) {
     case K_NONE: break;
-    case K_A: append(param, sizeof param, "A"); break;
-    case K_B: append(param, sizeof param, "B"); break;
+    case K_A: out.put("A"); break;
+    case K_B: out.put("B"); break;
     case K_REG: {
-        const unsigned n = next_byte();
+        const unsigned n = r.next_byte();
         if (op != LVDP)  // LVDP shows its register byte in the hex column only
-            append_register("", n);
+            out.put(register_text.row[n]);
         break;
     }
     case K_PORT:
-        append(param, sizeof param, "P");
-        append(param, sizeof param, decimal[next_byte()]);
+        out.put("P");
+        out.put(decimal[r.next_byte()]);
         break;
     case K_IMM8:
-        append(param, sizeof param, "%$");
-        append(param, sizeof param, hex_upper[next_byte()]);
+        out.put("%$");
+        out.put(hex_upper[r.next_byte()]);
         break;
-    case K_IMM16: append_word("%$", next_word()); break;
-    case K_ADDR: append_word("$", next_word()); break;
-    case K_DIRECT: append_word("@$", next_word()); break;
-    case K_INDEXED: append_word("@$", next_word(), "(B)"); break;
-    case K_INDIRECT: append_register("*", next_byte()); break;
-    case K_REL: append_word("$", branch_target()); break;
-    case K_ST: append(param, sizeof param, "ST"); break;
+    case K_IMM16:
+        out.put("%$");
+        out.put_hex4(r.next_word());
+        break;
+    case K_ADDR:
+        out.put("$");
+        out.put_hex4(r.next_word());
+        break;
+    case K_DIRECT:
+        out.put("@$");
+        out.put_hex4(r.next_word());
+        break;
+    case K_INDEXED:
+        out.put("@$");
+        out.put_hex4(r.next_word());
+        out.put("(B)");
+        break;
+    case K_INDIRECT:
+        out.put("*");
+        out.put(register_text.row[r.next_byte()]);
+        break;
+    case K_REL:
+        out.put("$");
+        out.put_hex4(r.branch_target());
+        break;
+    case K_ST: out.put("ST"); break;
     }
 }
 
-void second_operand(int op, int p2)
+void second_operand(Reader& r, int op, int p2)
 {
+    Cursor& out = r.out;
     if (p2 < K_NONE)
         return;
     switch (static_cast<Kind>(p2)) {
-    case K_A: append(param, sizeof param, ",A"); break;
-    case K_B: append(param, sizeof param, ",B"); break;
-    case K_REG: append_register(",", next_byte()); break;
+    case K_A: out.put(",A"); break;
+    case K_B: out.put(",B"); break;
+    case K_REG:
+        out.put(",");
+        out.put(register_text.row[r.next_byte()]);
+        break;
     case K_PORT: {
-        const unsigned n = next_byte();
+        const unsigned n = r.next_byte();
         if (op == MOVP && n == kVideoPort) {
-            mnemo = name[WVDP];  // the port stays in the hex column but not in the operands
+            set_mnemonic(WVDP);  // the port stays in the hex column but not in the operands
         } else {
-            append(param, sizeof param, ",P");
-            append(param, sizeof param, decimal[n]);
+            out.put(",P");
+            out.put(decimal[n]);
         }
         break;
     }
-    case K_REL: append_word(",$", branch_target()); break;
+    case K_REL:
+        out.put(",$");
+        out.put_hex4(r.branch_target());
+        break;
     // clang-format off
     case K_NONE: case K_IMM8: case K_IMM16: case K_ADDR: case K_DIRECT: case K_INDEXED:
     case K_INDIRECT: case K_ST:
@@ -150,27 +218,26 @@ void second_operand(int op, int p2)
     }
 }
 
-void third_operand(int p3)
+void third_operand(Reader& r, int p3)
 {
-    if (p3 == K_REL)
-        append_word(",$", branch_target());
+    if (p3 == K_REL) {
+        r.out.put(",$");
+        r.out.put_hex4(r.branch_target());
+    }
 }
 
 }  // namespace
 
-std::int8_t Mgetc(std::int32_t adresse)
-{
-    if (buffer == nullptr || adresse < 0 || adresse >= longueur || adresse >= kImageSize)
-        return 0;
-    return static_cast<std::int8_t>(buffer[adresse]);
-}
-
 void Decod(int op, int p1, int p2, int p3)
 {
-    mnemo = name[op];
-    first_operand(op, p1);
-    second_operand(op, p2);
-    third_operand(p3);
+    set_mnemonic(op);
+    Reader r{a, hex_column, operand_column};
+    first_operand(r, op, p1);
+    second_operand(r, op, p2);
+    third_operand(r, p3);
+    a = r.at;
+    hex_column = r.hex;
+    operand_column = r.out;
 }
 
 }  // namespace koddar

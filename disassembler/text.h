@@ -1,34 +1,125 @@
-// Bounded text building for the fixed-size line stores.
+// Text building with known lengths: pieces made at compile time and a write cursor into a
+// fixed store, so no text is ever measured after it was made.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace koddar {
 
-// Appends src to the zero-terminated text in dst (size bytes in all); text that would not
-// fit is cut, never written past the store.
-void append(char* dst, std::size_t size, const char* src);
-
-// One printf conversion of every byte value, made once at start-up: a whole-image listing
-// needs several per line, and formatting each afresh was most of its cost.
-class ByteTexts {
-public:
-    explicit ByteTexts(const char* format);
-    const char* operator[](unsigned n) const { return text_[n & 0xFF]; }
-
-private:
-    char text_[256][4];
+// A text of at most N - 1 characters in a store of N bytes, zero-padded, with its length.
+// A cursor copies the whole store at once when there is room, then advances by `size`.
+template <std::size_t N>
+struct Piece {
+    char text[N];
+    std::uint8_t size;
 };
 
-extern const ByteTexts hex_lower;  // "%02x": the hex column
-extern const ByteTexts hex_upper;  // "%02X": immediate bytes
-extern const ByteTexts decimal;    // "%u": port, register and TRAP numbers
+// One printf conversion of every byte value, made at compile time: a whole-image listing
+// needs several per line.
+struct ByteTexts {
+    Piece<4> row[256];
+    constexpr const Piece<4>& operator[](unsigned n) const { return row[n & 0xFF]; }
+};
 
-// Appends "%04X" of v, built from the byte tables: the same digits printf writes.
-void append_hex4(char* dst, std::size_t size, std::uint32_t v);
+constexpr ByteTexts make_hex_texts(const char (&digits)[17])
+{
+    ByteTexts t{};
+    for (unsigned n = 0; n < 256; ++n)
+        t.row[n] = {{digits[n >> 4], digits[n & 15], '\0', '\0'}, 2};
+    return t;
+}
 
-// Appends blanks until the text is `column` characters long; a longer text is left as it is.
-void pad_to(char* dst, std::size_t size, std::size_t column);
+constexpr ByteTexts make_decimal_texts()
+{
+    ByteTexts t{};
+    for (unsigned n = 0; n < 256; ++n) {
+        Piece<4>& p = t.row[n];
+        if (n >= 100)
+            p.text[p.size++] = static_cast<char>('0' + n / 100);
+        if (n >= 10)
+            p.text[p.size++] = static_cast<char>('0' + n / 10 % 10);
+        p.text[p.size++] = static_cast<char>('0' + n % 10);
+    }
+    return t;
+}
+
+inline constexpr ByteTexts hex_lower = make_hex_texts("0123456789abcdef");  // "%02x": the hex column
+inline constexpr ByteTexts hex_upper = make_hex_texts("0123456789ABCDEF");  // "%02X": immediate bytes
+inline constexpr ByteTexts decimal = make_decimal_texts();                  // "%u": port, register and TRAP numbers
+
+// Writes into a fixed store of `size` bytes from its start; text that would not fit (with
+// the terminator) is cut, never written past the store.
+class Cursor {
+public:
+    constexpr Cursor(char* store, std::size_t size) : begin_(store), at_(store), last_(store + size - 1) {}
+    template <std::size_t N>
+    constexpr explicit Cursor(char (&store)[N]) : Cursor(store, N)
+    {
+    }
+
+    void clear() { at_ = begin_; }
+    std::size_t size() const { return static_cast<std::size_t>(at_ - begin_); }
+    // Zero-terminates the text and returns its length.
+    std::size_t finish()
+    {
+        *at_ = '\0';
+        return size();
+    }
+
+    void put(char c)
+    {
+        if (at_ < last_)
+            *at_++ = c;
+    }
+    void put(const char* text, std::size_t n)
+    {
+        if (n > room())
+            n = room();
+        std::memcpy(at_, text, n);
+        at_ += n;
+    }
+    // A string literal, its length known from its type.
+    template <std::size_t N>
+    void put(const char (&literal)[N])
+    {
+        put_store(literal, N, N - 1);
+    }
+    template <std::size_t N>
+    void put(const Piece<N>& piece)
+    {
+        put_store(piece.text, N, piece.size);
+    }
+
+    // printf's "%04X": at least four upper-case digits, no more than the value needs.
+    void put_hex4(std::uint32_t v)
+    {
+        if (v <= 0xFFFF) {
+            put(hex_upper[v >> 8]);
+            put(hex_upper[v]);
+        } else {
+            put_wide_hex(v);
+        }
+    }
+
+private:
+    void put_wide_hex(std::uint32_t v);  // five to eight digits
+    std::size_t room() const { return static_cast<std::size_t>(last_ - at_); }
+    // Copies all `store` bytes when they fit (one fixed-size move), then keeps `n` of them.
+    void put_store(const char* text, std::size_t store, std::size_t n)
+    {
+        if (store <= room()) {
+            std::memcpy(at_, text, store);
+            at_ += n;
+        } else {
+            put(text, n);
+        }
+    }
+
+    char* begin_;
+    char* at_;
+    char* last_;  // the byte kept for the terminator
+};
 
 }  // namespace koddar

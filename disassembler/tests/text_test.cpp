@@ -1,8 +1,10 @@
-// The byte tables and the "%04X" builder must print exactly what printf prints.
+// The byte texts and the "%04X" builder must print exactly what printf prints, and the
+// cursor must never write past its store.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "text.h"
@@ -20,9 +22,20 @@ std::string printf_hex4(std::uint32_t v)
 
 std::string hex4(std::uint32_t v)
 {
-    char text[16] = "";
-    append_hex4(text, sizeof text, v);
-    return text;
+    char text[16];
+    Cursor out(text);
+    out.put_hex4(v);
+    const std::size_t n = out.finish();
+    return std::string(text, n);
+}
+
+// A piece must hold the printf text, its length and zero padding behind it.
+void expect_piece(const Piece<4>& piece, const char* printed, const char* what, unsigned n)
+{
+    EXPECT_EQ(std::string(piece.text, piece.size), printed) << what << " of " << n;
+    EXPECT_EQ(piece.size, std::strlen(printed)) << what << " of " << n;
+    for (std::size_t i = piece.size; i < sizeof piece.text; ++i)
+        EXPECT_EQ(piece.text[i], '\0') << what << " of " << n;
 }
 
 }  // namespace
@@ -32,15 +45,15 @@ TEST(ByteTexts, MatchPrintfForEveryByte)
     char text[8];
     for (unsigned n = 0; n < 256; ++n) {
         std::snprintf(text, sizeof text, "%02x", n);
-        EXPECT_STREQ(hex_lower[n], text);
+        expect_piece(hex_lower[n], text, "%02x", n);
         std::snprintf(text, sizeof text, "%02X", n);
-        EXPECT_STREQ(hex_upper[n], text);
+        expect_piece(hex_upper[n], text, "%02X", n);
         std::snprintf(text, sizeof text, "%u", n);
-        EXPECT_STREQ(decimal[n], text);
+        expect_piece(decimal[n], text, "%u", n);
     }
 }
 
-TEST(AppendHex4, MatchesPrintfAcrossEveryDigitCount)
+TEST(PutHex4, MatchesPrintfAcrossEveryDigitCount)
 {
     // Every value up to 0x20000 (four and five digits), then a stride over the rest of the
     // 32-bit range, and the edges of each digit count.
@@ -48,15 +61,40 @@ TEST(AppendHex4, MatchesPrintfAcrossEveryDigitCount)
         ASSERT_EQ(hex4(v), printf_hex4(v)) << v;
     for (std::uint64_t v = 0x20000; v <= 0xFFFFFFFFu; v += 0x10001)
         ASSERT_EQ(hex4(static_cast<std::uint32_t>(v)), printf_hex4(static_cast<std::uint32_t>(v))) << v;
-    for (std::uint32_t v : {0xFFFFu, 0x10000u, 0xFFFFFu, 0x100000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFF82u, 0xFFFFFFFFu})
-        EXPECT_EQ(hex4(v), printf_hex4(v)) << v;
+    for (unsigned digits = 4; digits <= 8; ++digits) {
+        const std::uint64_t top = (std::uint64_t{1} << (4 * digits)) - 1;
+        for (std::uint64_t v : {top, top + 1, top >> 1, (top >> 4) + 1}) {
+            if (v > 0xFFFFFFFFu)
+                continue;
+            EXPECT_EQ(hex4(static_cast<std::uint32_t>(v)), printf_hex4(static_cast<std::uint32_t>(v))) << v;
+        }
+    }
 }
 
-TEST(Append, CutsAtTheEndOfTheStore)
+// Every way of writing through a cursor, each started with the store nearly full: the text
+// is cut at the last byte before the terminator, and nothing past the store changes.
+TEST(Cursor, CutsAtTheEndOfTheStore)
 {
-    char text[6] = "ab";
-    append(text, sizeof text, "cdefgh");
-    EXPECT_STREQ(text, "abcde");
-    append(text, sizeof text, "x");
-    EXPECT_STREQ(text, "abcde");
+    struct Case {
+        const char* what;
+        void (*write)(Cursor&);
+        const char* expected;  // the store of 8 after "abcde" and the write
+    };
+    const Case cases[] = {
+        {"literal", [](Cursor& c) { c.put("xyz"); }, "abcdexy"},
+        {"piece", [](Cursor& c) { c.put(decimal[255]); }, "abcde25"},
+        {"text and length", [](Cursor& c) { c.put("uvwxyz", 6); }, "abcdeuv"},
+        {"character", [](Cursor& c) { c.put('x'), c.put('y'), c.put('z'); }, "abcdexy"},
+        {"hex4", [](Cursor& c) { c.put_hex4(0xFEDCBA98u); }, "abcdeFE"},
+    };
+    for (const Case& k : cases) {
+        char store[12];
+        std::memset(store, '#', sizeof store);
+        Cursor c(store, 8);
+        c.put("abcde");
+        k.write(c);
+        EXPECT_EQ(c.finish(), 7u) << k.what;
+        EXPECT_STREQ(store, k.expected) << k.what;
+        EXPECT_EQ(std::string(store + 8, 4), "####") << k.what;
+    }
 }
