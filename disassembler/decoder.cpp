@@ -58,11 +58,13 @@ std::int32_t Dasmtms7020(char* string, std::int32_t address)
     const unsigned opcode = static_cast<unsigned char>(Mgetc(a));
     a = add32(a, 1);
     // The hex column is "%04X %02x" of the relocated address and the opcode; a negative
-    // address prints as its 32-bit two's complement, hence the unsigned value.
-    hex_column.clear();
-    hex_column.put_hex4(static_cast<std::uint32_t>(add32(reloc, address)));
-    hex_column.put(' ');
-    hex_column.put(hex_lower[opcode]);
+    // address prints as its 32-bit two's complement, hence the unsigned value. Written
+    // through a local cursor, which stays in registers.
+    Cursor hex(hexa);
+    hex.put_hex4(static_cast<std::uint32_t>(add32(reloc, address)));
+    hex.put(' ');
+    hex.put(hex_lower[opcode]);
+    hex_column = hex;
     operand_column.clear();
     const Opcode& entry = opcode_map[opcode];
     Decod(entry.op, entry.p1, entry.p2, entry.p3);

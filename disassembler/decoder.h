@@ -38,9 +38,11 @@ extern std::size_t line_size;  // length of the line Dasmtms7020 wrote last, ter
 // The image byte at offset `adresse` (not relocated) as a signed value; 0 outside the loaded data.
 inline std::int8_t Mgetc(std::int32_t adresse)
 {
-    if (buffer == nullptr || adresse < 0 || adresse >= longueur || adresse >= kImageSize)
+    // One unsigned comparison each refuses negative offsets too.
+    const auto at = static_cast<std::uint32_t>(adresse);
+    if (buffer == nullptr || at >= static_cast<std::uint32_t>(longueur) || at >= std::uint32_t{kImageSize})
         return 0;
-    return static_cast<std::int8_t>(buffer[adresse]);
+    return static_cast<std::int8_t>(buffer[at]);
 }
 
 // Sets mnemo to name[op], reads the operands of kinds p1, p2, p3 from `a` on into hexa and param.

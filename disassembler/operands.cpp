@@ -36,14 +36,14 @@ static_assert(std::size(registre) == 128);
 // The text of every register byte, made at compile time: the table's name for 0 to 127,
 // and past the table's 128 entries its pattern continued, "R128" to "R255".
 struct RegisterTexts {
-    Piece<16> row[256];
+    Piece<15> row[256];
 };
 
 constexpr RegisterTexts make_register_texts()
 {
     RegisterTexts t{};
     for (unsigned n = 0; n < 256; ++n) {
-        Piece<16>& p = t.row[n];
+        Piece<15>& p = t.row[n];
         if (n < std::size(registre)) {
             for (const char* c = registre[n]; *c != '\0'; ++c)
                 p.text[p.size++] = *c;

@@ -1,17 +1,16 @@
-// The cursor's one longer operation.
+// The one longer operation of the hex texts.
 #include "text.h"
 
 namespace koddar {
 
-void Cursor::put_wide_hex(std::uint32_t v)
+std::size_t wide_hex(std::uint32_t v, char (&digits)[8])
 {
-    char digits[8];
     for (unsigned i = 0; i < 4; ++i)
         std::memcpy(digits + 2 * i, hex_upper[v >> (24 - 8 * i)].text, 2);
-    std::size_t n = 5;
+    std::size_t n = 4;
     while (n < 8 && (v >> (4 * n)) != 0)
         ++n;
-    put(digits + 8 - n, n);
+    return n;
 }
 
 }  // namespace koddar

@@ -30,7 +30,7 @@ std::string hex4(std::uint32_t v)
 }
 
 // A piece must hold the printf text, its length and zero padding behind it.
-void expect_piece(const Piece<4>& piece, const char* printed, const char* what, unsigned n)
+void expect_piece(const Piece<7>& piece, const char* printed, const char* what, unsigned n)
 {
     EXPECT_EQ(std::string(piece.text, piece.size), printed) << what << " of " << n;
     EXPECT_EQ(piece.size, std::strlen(printed)) << what << " of " << n;
