@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "converter.h"
 #include "errors.h"
@@ -40,11 +41,11 @@ char* next_token()
     return std::strtok(nullptr, delimiters);
 }
 
-// Appends n bytes, or reports code 11 when they would pass the end of bufOUT.
+// Appends n bytes, or reports kStreamTooLong when they would pass the end of bufOUT.
 int emit(const unsigned char* bytes, int n)
 {
     if (pt + n > kBufOutSize)
-        return fail(11);
+        return fail(kStreamTooLong);
     std::memcpy(bufOUT + pt, bytes, static_cast<std::size_t>(n));
     pt += n;
     return 0;
@@ -53,13 +54,13 @@ int emit(const unsigned char* bytes, int n)
 int compile_repeat()
 {
     if (rept_flag)
-        return fail(8);
+        return fail(kBadStructure);
     char* token = next_token();
     if (!token)
-        return fail(8);
+        return fail(kBadStructure);
     int nb_rept = read_count(token);
     if (nb_rept < 1 || nb_rept > kMaxRepeat)
-        return fail(8);
+        return fail(kBadStructure);
     const unsigned char start = static_cast<unsigned char>(kSectionMark | nb_rept);
     if (emit(&start, 1))
         return 1;
@@ -71,7 +72,7 @@ int compile_repeat()
 int compile_end()
 {
     if (!rept_flag)
-        return fail(8);
+        return fail(kBadStructure);
     if (emit(&kSectionMark, 1))
         return 1;
     rept_flag = 0;
@@ -84,18 +85,18 @@ int compile_note(const char* name)
     int num_note = search_note(name);
     if (num_note < 0) {
         std::printf("%s\n", name);
-        return fail(7);
+        return fail(kBadNote);
     }
     char* token = next_token();
     if (!token)
-        return fail(9);
+        return fail(kBadDuration);
     float duration = read_duration(token);
     // A NaN passes here and is refused by the range check of the divisor.
     if (duration == 0.0f)
-        return fail(9);
+        return fail(kBadDuration);
     int diviseur = compute_diviseur(TypeDest, notes_freq[num_note][1], duration, tempo);
     if (diviseur == 0)
-        return fail(10);
+        return fail(kTooLong);
     const unsigned char event[3] = {
         static_cast<unsigned char>(static_cast<int>(notes_freq[num_note][0]) & 0xFF),
         static_cast<unsigned char>(diviseur & 0xFF),
@@ -132,6 +133,10 @@ float read_duration(const char* token)
     // Through double on purpose: strtof rounds once, straight to float, and differs.
     return static_cast<float>(std::strtod(token, nullptr));
 }
+
+// The double rounding below needs the 64-bit significand of the x87 extended format; with a
+// long double that is only a double (or a wider quad) some divisors would come out different.
+static_assert(std::numeric_limits<long double>::digits == 64, "long double must have a 64-bit significand");
 
 double divisor_quotient(int type, float freq, float duration, int tempo)
 {
@@ -170,7 +175,7 @@ int MUSConv()
             return 1;
     // The text ended inside a section: reported as a note error, with no token.
     if (rept_flag)
-        return fail(7);
+        return fail(kBadNote);
     if (emit(&kTerminator, 1))
         return 1;
     LengthOUT = pt;
