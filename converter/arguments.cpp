@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "converter.h"
-#include "errors.h"
+#include "messages.h"
 
 char* source = nullptr;
 char* target = nullptr;
@@ -51,12 +51,6 @@ bool same_file(const char* a, const char* b)
 
 }  // namespace
 
-void banner()
-{
-    std::printf("Melvox 2010.02 - converts a text score into a note stream\n");
-    std::fflush(stdout);
-}
-
 int ManageArguments(int argc, char* argv[])
 {
     optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
@@ -76,7 +70,7 @@ int ManageArguments(int argc, char* argv[])
     source = argv[optind];
     target = argv[optind + 1];
     if (same_file(source, target)) {
-        erreur(1);
+        erreur(kSameFile);
         return 1;
     }
     return 0;

@@ -2,15 +2,13 @@
 // stream and echoing what it understood.
 #include "score_compiler.h"
 
-#include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "converter.h"
-#include "errors.h"
+#include "messages.h"
 #include "note_table.h"
+#include "numbers.h"
 
 namespace {
 
@@ -20,7 +18,6 @@ const char delimiters[] = " ,;:!-\t\n\r\f";
 static_assert(sizeof delimiters == 11, "ten delimiters and the terminator");
 
 constexpr int kMaxRepeat = 127;
-constexpr int kMaxDivisor = 65535;
 constexpr unsigned char kSectionMark = 0x80;
 constexpr unsigned char kTerminator = 0x00;
 
@@ -40,11 +37,11 @@ char* next_token()
     return std::strtok(nullptr, delimiters);
 }
 
-// Appends n bytes, or reports code 11 when they would pass the end of bufOUT.
+// Appends n bytes, or reports kStreamTooLong when they would pass the end of bufOUT.
 int emit(const unsigned char* bytes, int n)
 {
     if (pt + n > kBufOutSize)
-        return fail(11);
+        return fail(kStreamTooLong);
     std::memcpy(bufOUT + pt, bytes, static_cast<std::size_t>(n));
     pt += n;
     return 0;
@@ -53,13 +50,13 @@ int emit(const unsigned char* bytes, int n)
 int compile_repeat()
 {
     if (rept_flag)
-        return fail(8);
+        return fail(kBadStructure);
     char* token = next_token();
     if (!token)
-        return fail(8);
+        return fail(kBadStructure);
     int nb_rept = read_count(token);
     if (nb_rept < 1 || nb_rept > kMaxRepeat)
-        return fail(8);
+        return fail(kBadStructure);
     const unsigned char start = static_cast<unsigned char>(kSectionMark | nb_rept);
     if (emit(&start, 1))
         return 1;
@@ -71,7 +68,7 @@ int compile_repeat()
 int compile_end()
 {
     if (!rept_flag)
-        return fail(8);
+        return fail(kBadStructure);
     if (emit(&kSectionMark, 1))
         return 1;
     rept_flag = 0;
@@ -84,18 +81,18 @@ int compile_note(const char* name)
     int num_note = search_note(name);
     if (num_note < 0) {
         std::printf("%s\n", name);
-        return fail(7);
+        return fail(kBadNote);
     }
     char* token = next_token();
     if (!token)
-        return fail(9);
+        return fail(kBadDuration);
     float duration = read_duration(token);
     // A NaN passes here and is refused by the range check of the divisor.
     if (duration == 0.0f)
-        return fail(9);
+        return fail(kBadDuration);
     int diviseur = compute_diviseur(TypeDest, notes_freq[num_note][1], duration, tempo);
     if (diviseur == 0)
-        return fail(10);
+        return fail(kTooLong);
     const unsigned char event[3] = {
         static_cast<unsigned char>(static_cast<int>(notes_freq[num_note][0]) & 0xFF),
         static_cast<unsigned char>(diviseur & 0xFF),
@@ -120,40 +117,6 @@ int compile_element(const char* token)
 
 }  // namespace
 
-int read_count(const char* token)
-{
-    // long is wider than int here, so strtol alone would not saturate at INT_MAX.
-    long value = std::strtol(token, nullptr, 10);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
-
-float read_duration(const char* token)
-{
-    // Through double on purpose: strtof rounds once, straight to float, and differs.
-    return static_cast<float>(std::strtod(token, nullptr));
-}
-
-double divisor_quotient(int type, float freq, float duration, int tempo)
-{
-    // The products are exact in double. The division is rounded first to the
-    // 64-bit significand of long double, then to double: that double rounding is
-    // how the machine's note lengths were defined, and it moves some quotients.
-    double product = type == 3 ? static_cast<double>(duration) * 3960.0
-                               : (static_cast<double>(freq) * 60.0) * static_cast<double>(duration);
-    long double quotient = static_cast<long double>(product) / static_cast<long double>(tempo);
-    return static_cast<double>(quotient);
-}
-
-int compute_diviseur(int type, float freq, float duration, int tempo)
-{
-    double ceiling = std::ceil(divisor_quotient(type, freq, duration, tempo));
-    // Checked on the double: converting a NaN, an infinity or a huge value to int
-    // would be undefined.
-    if (!(ceiling >= 1.0 && ceiling <= kMaxDivisor))
-        return 0;
-    return static_cast<int>(ceiling);
-}
-
 int MUSConv()
 {
     pt = 0;
@@ -170,7 +133,7 @@ int MUSConv()
             return 1;
     // The text ended inside a section: reported as a note error, with no token.
     if (rept_flag)
-        return fail(7);
+        return fail(kBadNote);
     if (emit(&kTerminator, 1))
         return 1;
     LengthOUT = pt;

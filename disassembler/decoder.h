@@ -13,7 +13,7 @@ constexpr std::int32_t kImageSize = 65536;
 constexpr int kLineSize = 80;  // room for 79 characters and the terminator; the longest line is 49
 
 extern unsigned char* buffer;  // the image: offset 0 is the first byte of the source file
-extern std::int32_t longueur;  // bytes loaded into buffer; everything past them reads as 0x00
+extern std::int32_t loaded_length;  // bytes loaded into buffer; everything past them reads as 0x00
 extern std::int32_t reloc;     // target address of image offset 0
 extern std::int32_t a;         // offset of the next image byte to read
 // The stores of the two columns are larger than their longest texts (17 and 27 characters),
@@ -40,7 +40,7 @@ inline std::int8_t Mgetc(std::int32_t adresse)
 {
     // One unsigned comparison each refuses negative offsets too.
     const auto at = static_cast<std::uint32_t>(adresse);
-    if (buffer == nullptr || at >= static_cast<std::uint32_t>(longueur) || at >= std::uint32_t{kImageSize})
+    if (buffer == nullptr || at >= static_cast<std::uint32_t>(loaded_length) || at >= std::uint32_t{kImageSize})
         return 0;
     return static_cast<std::int8_t>(buffer[at]);
 }

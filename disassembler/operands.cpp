@@ -33,6 +33,26 @@ constexpr const char* registre[] = {
 // clang-format on
 static_assert(std::size(registre) == 128);
 
+// From register 36 on, each name is "R" and its number.
+constexpr bool names_its_number(const char* text, unsigned n)
+{
+    if (text[0] != 'R')
+        return false;
+    unsigned value = 0;
+    for (const char* p = text + 1; *p != '\0'; ++p)
+        value = value * 10 + static_cast<unsigned>(*p - '0');
+    return value == n && text[1] != '0';
+}
+
+constexpr bool numbered_registers_are_named_by_number()
+{
+    for (unsigned n = 36; n < std::size(registre); ++n)
+        if (!names_its_number(registre[n], n))
+            return false;
+    return true;
+}
+static_assert(numbered_registers_are_named_by_number(), "registers 36 to 127 are named R36 to R127");
+
 // The text of every register byte, made at compile time: the table's name for 0 to 127,
 // and past the table's 128 entries its pattern continued, "R128" to "R255".
 struct RegisterTexts {

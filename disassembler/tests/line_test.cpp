@@ -45,7 +45,7 @@ TEST(ListingLine, EqualsThePrintfComposition)
                     image[i] = static_cast<unsigned char>(seed >> 16);
                 }
                 koddar::buffer = image;
-                koddar::longueur = sizeof image;
+                koddar::loaded_length = sizeof image;
                 koddar::reloc = reloc;
                 char line[koddar::kLineSize];
                 std::memset(line, '#', sizeof line);
@@ -69,7 +69,7 @@ TEST(ListingLine, RegisterTextsOfEveryByte)
     for (unsigned n = 0; n < 256; ++n) {
         unsigned char image[4] = {0xD2, static_cast<unsigned char>(n)};  // DEC register
         koddar::buffer = image;
-        koddar::longueur = 2;
+        koddar::loaded_length = 2;
         koddar::reloc = 0;
         char line[koddar::kLineSize];
         koddar::Dasmtms7020(line, 0);
