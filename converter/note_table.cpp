@@ -2,7 +2,7 @@
 // tuning table, note codes derived from the names by the rule 12 x octave + semitone.
 #include "note_table.h"
 
-#include <cstring>
+#include <cstdint>
 
 namespace {
 
@@ -111,10 +111,73 @@ static_assert(pitch_rows_are_sound(), "note table: codes or frequencies out of o
 
 const float (&notes_freq)[kNoteRows][2] = kFreqTable.rows;
 
-int search_note(const char* note)
+namespace {
+
+// The names are at most 4 characters, so a name is its bytes packed into one integer (first
+// byte lowest) and the table is looked up by that key in a hash table made at compile time:
+// no name is compared with any other.
+constexpr int kNameBytes = 4;
+constexpr unsigned kSlots = 512;  // a power of two, more than three times the rows
+
+constexpr std::uint32_t name_key(const char* name)
+{
+    std::uint32_t key = 0;
+    for (int i = 0; i < kNameBytes && name[i] != '\0'; ++i)
+        key |= static_cast<std::uint32_t>(static_cast<unsigned char>(name[i])) << (8 * i);
+    return key;
+}
+
+constexpr unsigned slot_of(std::uint32_t key)
+{
+    return (key * 2654435761u) >> 23;  // the top 9 bits of a multiplicative hash
+}
+
+// Each slot holds a row number + 1, 0 when empty; colliding names take the next free slot.
+struct NameIndex {
+    std::uint8_t row_plus_one[kSlots];
+};
+
+constexpr NameIndex build_name_index()
+{
+    NameIndex index{};
+    for (int row = 0; row < kNoteRows; ++row) {
+        unsigned slot = slot_of(name_key(notes_name[row]));
+        while (index.row_plus_one[slot] != 0)
+            slot = (slot + 1) % kSlots;
+        index.row_plus_one[slot] = static_cast<std::uint8_t>(row + 1);
+    }
+    return index;
+}
+
+constexpr NameIndex kNameIndex = build_name_index();
+
+constexpr bool names_fit_the_key()
 {
     for (int row = 0; row < kNoteRows; ++row)
-        if (std::strcmp(note, notes_name[row]) == 0)
+        if (notes_name[row][kNameBytes] != '\0')
+            return false;
+    return true;
+}
+static_assert(names_fit_the_key(), "note names have at most 4 characters");
+
+}  // namespace
+
+int search_note(const char* note)
+{
+    // A fifth character means no name can match; the bytes are read only up to the terminator.
+    std::uint32_t key = 0;
+    for (int i = 0; i < kNameBytes; ++i) {
+        if (note[i] == '\0')
+            break;
+        key |= static_cast<std::uint32_t>(static_cast<unsigned char>(note[i])) << (8 * i);
+        if (i == kNameBytes - 1 && note[kNameBytes] != '\0')
+            return -1;
+    }
+    for (unsigned slot = slot_of(key);; slot = (slot + 1) % kSlots) {
+        const int row = kNameIndex.row_plus_one[slot] - 1;
+        if (row < 0)
+            return -1;
+        if (name_key(notes_name[row]) == key)
             return row;
-    return -1;
+    }
 }

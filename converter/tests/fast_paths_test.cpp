@@ -1,0 +1,126 @@
+// The converter's fast paths against the library routines they stand in for: the hashed
+// note lookup against a scan of the table, the tokeniser against strtok, and the
+// remembered duration texts against printf's "%f".
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "converter.h"
+#include "note_table.h"
+#include "score_compiler.h"
+
+namespace {
+
+int scan_note_table(const char* note)
+{
+    for (int row = 0; row < kNoteRows; ++row)
+        if (std::strcmp(note, notes_name[row]) == 0)
+            return row;
+    return -1;
+}
+
+}  // namespace
+
+// Every string of up to five characters over the letters that note names are made of (and a
+// few that they are not), and every row's name with a character added or taken away.
+TEST(SearchNote, AgreesWithAScanOfTheTable)
+{
+    const char alphabet[] = "ABCDEFGRSTb#0178c";
+    const std::size_t letters = sizeof alphabet - 1;
+    char name[8] = {};
+    std::size_t tried = 0;
+    for (std::size_t length = 0; length <= 5; ++length) {
+        std::size_t count = 1;
+        for (std::size_t i = 0; i < length && length < 5; ++i)
+            count *= letters;
+        if (length == 5)
+            count = 20000;  // a sample: none can match
+        for (std::size_t n = 0; n < count; ++n) {
+            std::size_t v = length == 5 ? n * 7919 : n;
+            for (std::size_t i = 0; i < length; ++i, v /= letters)
+                name[i] = alphabet[v % letters];
+            name[length] = '\0';
+            ASSERT_EQ(search_note(name), scan_note_table(name)) << name;
+            ++tried;
+        }
+    }
+    for (int row = 0; row < kNoteRows; ++row) {
+        const std::string n = notes_name[row];
+        for (const std::string& s : {n, n + "x", n + "0", "x" + n, n.substr(0, n.size() ? n.size() - 1 : 0)})
+            EXPECT_EQ(search_note(s.c_str()), scan_note_table(s.c_str())) << s;
+    }
+    EXPECT_GT(tried, 80000u);
+}
+
+// Random texts of every byte value (a zero byte ends them), cut into tokens both ways.
+TEST(Tokeniser, AgreesWithStrtok)
+{
+    const char delimiters[] = " ,;:!-\t\n\r\f";
+    std::uint32_t seed = 1;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(next() % 80, '\0');
+        for (char& c : text) {
+            const std::uint32_t r = next() >> 8;
+            c = r % 3 == 0 ? delimiters[r % 10] : static_cast<char>(r % 256);
+        }
+        std::vector<char> ours(text.begin(), text.end()), theirs(text.begin(), text.end());
+        ours.push_back('\0');
+        theirs.push_back('\0');
+        std::vector<std::string> got, want;
+        for (char* t = first_token(ours.data()); t != nullptr; t = next_token())
+            got.emplace_back(t);
+        for (char* t = std::strtok(theirs.data(), delimiters); t != nullptr; t = std::strtok(nullptr, delimiters))
+            want.emplace_back(t);
+        ASSERT_EQ(got, want) << "round " << round;
+        ASSERT_EQ(ours, theirs) << "round " << round;  // the same bytes overwritten
+    }
+}
+
+// Many different duration texts, each used several times in a shuffled order, so that
+// remembered texts are reused and slots are taken over by other texts: every echo line
+// must be "%s,%f" of the note and of the float nearest to the double that strtod reads.
+TEST(DurationEcho, IsPrintfOfTheDurationRead)
+{
+    std::vector<std::string> durations = {"1",        "0.5",       ".25",       "2.",           "1e+1",
+                                          "0.1",      "1234567.1", "3.4e38",    "0x1p3",       "16.549",
+                                          "0.000001", "0.0000005", "0.0000015", "123456789012", "1.0000000000000000001",
+                                          "7/8",      "9bpm"};
+    for (int i = 1; i <= 150; ++i)
+        durations.push_back(std::to_string(i) + "." + std::to_string(i * 37 % 1000));
+    std::string score = "3960\n";
+    std::string expected;
+    std::uint32_t seed = 7;
+    for (int pass = 0; pass < 4; ++pass) {
+        for (std::size_t k = 0; k < durations.size(); ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            const std::string& d = durations[seed % durations.size()];
+            const float f = static_cast<float>(std::strtod(d.c_str(), nullptr));
+            const double quotient = static_cast<double>(f) * 3960.0 / 3960.0;
+            if (!(quotient <= 65535.0 && quotient > 0))
+                continue;  // would fail with a divisor out of range
+            score += "C4 " + d + "\n";
+            char line[96];
+            std::snprintf(line, sizeof line, "C4,%f\n", static_cast<double>(f));
+            expected += line;
+        }
+    }
+    std::vector<unsigned char> in(kBufInSize, 0), out(kBufOutSize, 0);
+    ASSERT_LT(score.size(), in.size());
+    std::memcpy(in.data(), score.data(), score.size());
+    bufIN = in.data();
+    bufOUT = out.data();
+    TypeDest = 3;
+    testing::internal::CaptureStdout();
+    const int ret = MUSConv();
+    std::fflush(stdout);
+    const std::string echo = testing::internal::GetCapturedStdout();
+    bufIN = nullptr;
+    bufOUT = nullptr;
+    EXPECT_EQ(ret, 0);
+    EXPECT_EQ(echo, expected);
+}
