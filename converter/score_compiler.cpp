@@ -15,7 +15,7 @@ namespace {
 
 // Exactly these ten: a vertical tab, for one, stays part of its token. The hyphen is
 // one of them, so no number of a score can be negative.
-const char delimiters[] = " ,;:!-\t\n\r\f";
+constexpr char delimiters[] = " ,;:!-\t\n\r\f";
 static_assert(sizeof delimiters == 11, "ten delimiters and the terminator");
 
 // What each byte value is to the tokeniser, looked up instead of searched for.
