@@ -3,6 +3,10 @@
 // duration in seconds. An END line shows the time at which play goes on after the section.
 #include "listing.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "decimal.h"
 #include "notes.h"
 #include "text.h"
 
@@ -10,11 +14,56 @@ namespace melplay {
 
 namespace {
 
-const char kHeader[] = "%6s %11s  %-6s %7s %11s\n";
-const char kNoteLine[] = "%6zu %11.6f  %-6s %7u %11.6f\n";
-const char kStartLine[] = "%6zu %11.6f  REPEAT x%d\n";
-const char kEndLine[] = "%6zu %11.6f  END\n";
-const char kTotalLine[] = "%zu note event%s, %.6f s in all\n";
+// The lines are the printf formats of listing.h; Line builds them field by field, each
+// field exactly as its conversion prints it.
+
+// One listing line. Every field is far shorter than the line's room.
+class Line {
+public:
+    // "%*s" (width > 0) or "%-*s" (width < 0): blanks up to the width, the text never cut.
+    void text(const char* s, std::size_t n, int width)
+    {
+        const std::size_t w = static_cast<std::size_t>(width < 0 ? -width : width);
+        const std::size_t pad = n < w ? w - n : 0;
+        if (width > 0)
+            blanks(pad);
+        std::memcpy(text_ + size_, s, n);
+        size_ += n;
+        if (width < 0)
+            blanks(pad);
+    }
+    template <std::size_t N>
+    void literal(const char (&s)[N])
+    {
+        text(s, N - 1, 0);
+    }
+    // "%*zu", "%*u", "%*d" of a value that is never negative.
+    void number(std::uint64_t v, int width)
+    {
+        char digits[kDecimalRoom];
+        text(digits, unsigned_text(v, digits), width);
+    }
+    // "%*.6f"
+    void seconds(double x, int width)
+    {
+        char digits[kDecimalRoom + 320];  // printf's text of the largest double, should one come
+        std::size_t n = fixed_text(x, 6, digits);
+        if (n == 0)
+            n = static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%.6f", x));
+        text(digits, n, width);
+    }
+    void append_to(std::string& out) const { out.append(text_, size_); }
+
+private:
+    void blanks(std::size_t n)
+    {
+        std::memset(text_ + size_, ' ', n);
+        size_ += n;
+    }
+
+    char text_[512];
+    std::size_t size_ = 0;
+};
 
 // Walks the stream in order with the running time, a section counted `count` times at its END.
 template <class Visit>
@@ -58,15 +107,35 @@ double total_seconds(const Stream& stream, int type)
 std::string listing(const Stream& stream, int type)
 {
     std::string out = format(kHeader, "offset", "start", "note", "divisor", "duration");
+    out.reserve(out.size() + 48 * stream.elements.size() + 64);
     double total = walk(stream, type, [&](const Element& e, double t, double d, bool inside) {
+        Line line;
+        line.number(e.offset, 6);
+        line.literal(" ");
+        line.seconds(t, 11);
+        line.literal("  ");
         switch (e.kind) {
-        case Kind::Note:
-            out += format(kNoteLine, e.offset, t, (std::string(inside ? "  " : "") + note_name(e.code)).c_str(),
-                          e.divisor, d);
+        case Kind::Note: {
+            // "%-6s" of the name, two blanks in front inside a section
+            char name[16] = "  ";
+            const char* table_name = note_name(e.code);
+            const std::size_t n = std::strlen(table_name);
+            std::memcpy(name + 2, table_name, n);
+            line.text(inside ? name : name + 2, inside ? n + 2 : n, -6);
+            line.literal(" ");
+            line.number(e.divisor, 7);
+            line.literal(" ");
+            line.seconds(d, 11);
             break;
-        case Kind::SectionStart: out += format(kStartLine, e.offset, t, e.count); break;
-        case Kind::SectionEnd: out += format(kEndLine, e.offset, t); break;
         }
+        case Kind::SectionStart:
+            line.literal("REPEAT x");
+            line.number(static_cast<std::uint64_t>(e.count), 0);
+            break;
+        case Kind::SectionEnd: line.literal("END"); break;
+        }
+        line.literal("\n");
+        line.append_to(out);
     });
     out += format(kTotalLine, stream.note_events, stream.note_events == 1 ? "" : "s", total);
     return out;

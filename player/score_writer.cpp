@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "decimal.h"
 #include "notes.h"
 #include "numbers.h"
 #include "text.h"
@@ -40,8 +41,16 @@ float type1_duration(int code, unsigned divisor)
 
 std::string shortest_fixed(float d)
 {
+    // Each try is "%.*f" of d and its reading back through strtod, both done exactly by
+    // integer arithmetic while the digits fit (they nearly always do); past that, printf
+    // and strtod themselves go on from the same number of decimals.
+    int decimals = 0;
+    if (shortest_round_trip(d, decimals) == 1) {
+        char text[kDecimalRoom];
+        return std::string(text, fixed_text(static_cast<double>(d), decimals, text));
+    }
     std::string s;
-    for (int decimals = 0; decimals <= 60; ++decimals) {
+    for (; decimals <= 60; ++decimals) {
         s = format("%.*f", decimals, static_cast<double>(d));
         if (static_cast<float>(std::strtod(s.c_str(), nullptr)) == d)
             break;
@@ -66,7 +75,8 @@ bool score_text(const Stream& stream, int type, std::string& text, std::string& 
         case Kind::Note: {
             std::string duration;
             if (type == 3) {
-                duration = format("%u", e.divisor);
+                char digits[kDecimalRoom];
+                duration.assign(digits, unsigned_text(e.divisor, digits));  // "%u"
             } else {
                 float d = type1_duration(e.code, e.divisor);
                 if (d == 0) {
@@ -75,7 +85,13 @@ bool score_text(const Stream& stream, int type, std::string& text, std::string& 
                 }
                 duration = shortest_fixed(d);
             }
-            text += format("%s%s %s\n", inside ? "  " : "", note_name(e.code), duration.c_str());
+            // "%s%s %s\n"
+            if (inside)
+                text += "  ";
+            text += note_name(e.code);
+            text += ' ';
+            text += duration;
+            text += '\n';
             break;
         }
         }
