@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "converter.h"
-#include "errors.h"
+#include "messages.h"
 #include "output_file.h"
 
 unsigned char* bufIN = nullptr;

@@ -6,7 +6,10 @@
 
 #include "arguments.h"
 #include "decoder.h"
+#include "dump.h"
 #include "image.h"
+#include "messages.h"
+#include "window.h"
 
 int main(int argc, char** argv)
 {
@@ -20,7 +23,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::int32_t nb = load(source, buffer);
-    longueur = nb;
+    loaded_length = nb;
     int status = nb != 0 && fix_window(nb) ? dump(nb) : 1;
     std::free(buffer);
     // dump() has flushed and checked the listing; a write error may still show at the close.
