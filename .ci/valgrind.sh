@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The end-to-end runs of both programs under valgrind (ctest label "valgrind"): any memory
+# The end-to-end runs of every program under valgrind (ctest label "valgrind"): any memory
 # error or definite or indirect leak fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."

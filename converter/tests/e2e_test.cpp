@@ -213,6 +213,34 @@ TEST_F(Melvox, RefusesAStreamPastTheBuffer)
     EXPECT_EQ(read_file(dir + "/out.bin").size(), 31999u);
 }
 
+// Standard output is checked last: the stream is written all the same.
+TEST_F(Melvox, ReportsALostEcho)
+{
+    write_file(dir + "/score.txt", kExample);
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+        std::string target;
+    } cases[] = {
+        {{"score.txt", "out.bin"}, "out.bin file written.\nCannot write standard output.\n", kType1},
+        {{"-h"}, "Cannot write standard output.\n", kAbsent},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        unlink((dir + "/out.bin").c_str());
+        RunOptions opts;
+        opts.cwd = dir;
+        opts.stdout_path = "/dev/full";
+        RunResult r = run_program(MELVOX_PATH, c.args, opts);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.err);
+        if (c.target == kAbsent)
+            EXPECT_FALSE(exists(dir + "/out.bin"));
+        else
+            EXPECT_EQ(read_file(dir + "/out.bin"), c.target);
+    }
+}
+
 TEST_F(Melvox, ExampleScoreGivesItsCommittedStream)
 {
     const std::string examples = EXAMPLES_DIR;

@@ -26,6 +26,8 @@ const std::string kListing3 =
     "     7    0.757576    REST       9    0.136364\n"
     "    10    1.287879  END\n"
     "3 note events, 1.287879 s in all\n";
+const std::string kTooLong = "Stream file too long: melplay reads at most 65536 bytes.\n";
+const std::string kBadLimit = "Preview limit must be -l:1 to -l:48696 (seconds).\n";
 const std::string kScore3 = "3960\nC4 33\nREPEAT 2\n  D4 17\n  REST 9\nEND\n";
 
 bool exists(const std::string& path)
@@ -66,6 +68,10 @@ TEST_F(Melplay, CommandLine)
 {
     mkdir((dir + "/adir").c_str(), 0755);
     write_file(dir + "/bad.bin", std::string("\x30\x21", 2));
+    std::string big;
+    for (int i = 0; i < 21845; ++i)
+        big += std::string("\x30\x21\x00", 3);
+    write_file(dir + "/big.bin", big + std::string(2, '\0'));
     const Case cases[] = {
         {"listing, type 3", {"s.bin", "-t:3"}, {}, 0, kListing3, ""},
         {"options before the operand", {"-t:3", "s.bin"}, {}, 0, kListing3, ""},
@@ -87,6 +93,27 @@ TEST_F(Melplay, CommandLine)
         {"missing source", {"none.bin"}, {}, 1, "", "Cannot open source file.\n"},
         {"directory source", {"adir"}, {}, 1, "", "Cannot open source file.\n"},
         {"faulty stream", {"bad.bin"}, {}, 1, "", "Offset 0: note event cut short, expected 3 bytes.\n"},
+        {"endless input", {"/dev/zero"}, {}, 1, "", kTooLong},
+        {"one byte past the input limit", {"big.bin"}, {}, 1, "", kTooLong},
+        {"preview limit 0", {"s.bin", "-l:0"}, {}, 1, "", kBadLimit},
+        {"preview limit past the WAV bound", {"s.bin", "-l:48697"}, {}, 1, "", kBadLimit},
+        {"preview limit far past it", {"s.bin", "-l:99999999999999999999"}, {}, 1, "", kBadLimit},
+        {"preview limit not a number", {"s.bin", "-l:1m"}, {}, 1, "", kBadLimit},
+        {"preview limit empty", {"s.bin", "-l:"}, {}, 1, "", kBadLimit},
+        {"preview limit without value", {"s.bin", "-l"}, {}, 1, "", "Option -l requires an argument.\n", true},
+        {"preview past its limit",
+         {"s.bin", "-t:3", "-l:1", "-w:x.wav"},
+         {},
+         1,
+         kListing3,
+         "Preview too long: 1.3 s, more than 1 s (raise the limit with -l:seconds, up to 48696).\n"},
+        {"preview within its limit", {"s.bin", "-t:3", "-l:2", "-w:x.wav"}, {}, 0, kListing3, "x.wav file written.\n"},
+        {"the WAV bound as the limit",
+         {"s.bin", "-t:3", "-l:48696", "-w:x.wav"},
+         {},
+         0,
+         kListing3,
+         "x.wav file written.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,6 +153,23 @@ TEST_F(Melplay, PreviewFileAndItsFailures)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.substr(kBanner.size()), "Preview file ./s.bin is the stream file itself.\n");
     EXPECT_EQ(read_file(dir + "/s.bin"), kWorked3);
+
+    // Past the default limit of 30 minutes (twice 992.95 s): refused, nothing written.
+    write_file(dir + "/long.bin", std::string("\x82\x30\xFF\xFF\x80\x00", 6));
+    r = run(MELPLAY_PATH, {"long.bin", "-t:3", "-w:long.wav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.substr(kBanner.size()),
+              "Preview too long: 1985.9 s, more than 1800 s (raise the limit with -l:seconds, up to 48696).\n");
+    EXPECT_FALSE(exists(dir + "/long.wav"));
+
+    // The longest stream melplay reads: accepted.
+    std::string longest;
+    for (int i = 0; i < 21845; ++i)
+        longest += std::string("\x01\x01\x00", 3);
+    write_file(dir + "/longest.bin", longest + std::string(1, '\0'));
+    r = run(MELPLAY_PATH, {"longest.bin"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, kBanner);
 
     // A lost listing is a failure too.
     r = run(MELPLAY_PATH, {"s.bin"}, {}, "/dev/full");
