@@ -19,14 +19,14 @@ int init()
 {
     bufIN = static_cast<unsigned char*>(buffer_alloc(kBufInSize));
     if (!bufIN) {
-        erreur(6);
+        erreur(kMemoryProblem);
         return 1;
     }
     // The zeros after the text are what ends it for the score compiler.
     std::memset(bufIN, 0, kBufInSize);
     bufOUT = static_cast<unsigned char*>(buffer_alloc(kBufOutSize));
     if (!bufOUT) {
-        erreur(6);
+        erreur(kMemoryProblem);
         return 1;
     }
     return 0;
@@ -36,18 +36,18 @@ int load()
 {
     std::FILE* f = std::fopen(source, "rb");
     if (!f) {
-        erreur(2);
+        erreur(kCannotOpen);
         return 0;
     }
     int longueur = static_cast<int>(std::fread(bufIN, 1, kBufInSize, f));
     std::fclose(f);
     if (longueur == 0) {
-        erreur(4);
+        erreur(kCannotLoad);
         return 0;
     }
     // Without a zero byte inside the buffer the text would have no end.
     if (!std::memchr(bufIN, 0, kBufInSize)) {
-        erreur(12);
+        erreur(kSourceTooLarge);
         return 0;
     }
     // Some editors put a UTF-8 byte order mark first; it is no part of the score.
@@ -68,11 +68,11 @@ int save()
     }
     OutputFile out;
     if (out.open(target) != OutputFile::kOk) {
-        erreur(3);
+        erreur(kCannotSave);
         return -1;
     }
     if (out.write(bufOUT, static_cast<std::size_t>(LengthOUT)) != OutputFile::kOk || out.commit() != OutputFile::kOk) {
-        erreur(5);
+        erreur(kCannotWrite);
         return -1;
     }
     std::fflush(stdout);  // the echo comes first when both streams share a file

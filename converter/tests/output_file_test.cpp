@@ -412,6 +412,18 @@ TEST_F(OutputFiles, ConcurrentWritersLeaveOneCompleteOutput)
     EXPECT_EQ(names, (std::set<std::string>{"a.txt", "b.txt", "out", "s.bin", "s.txt"}));
 }
 
+// Nothing to write is no failure, even on a full device: a score without tempo.
+TEST_F(OutputFiles, EmptyStreamToAFullDevice)
+{
+    reset();
+    if (mknod((work + "/full").c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "mknod not permitted";
+    write_file(work + "/none.txt", "C4 1\n");
+    EXPECT_EQ(wait_for(spawn({MELVOX_PATH, "none.txt", "full"}, work, {}, dir + "/o", dir + "/e")), 0);
+    EXPECT_EQ(read_file(dir + "/e"),
+              "WARNING: No tempo at the start of the score, so the note stream is empty.\nfull file written.\n");
+}
+
 // The module itself, for callers that give up part way.
 TEST_F(OutputFiles, AbandonedOrFailedWritesLeaveTheTargetAlone)
 {
