@@ -2,6 +2,7 @@
 // names one fault; an accepted stream lists one line per element, its score text compiles back
 // through melvox's own compiler to the very same bytes, and a preview under a small cap comes
 // out exactly as long as its header says.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +26,7 @@ constexpr unsigned kCapSeconds = 2;  // keeps every rendering short
 std::string compile_back(const std::string& text, int type)
 {
     std::memset(bufIN, 0, kBufInSize);
-    std::memcpy(bufIN, text.data(), text.size());
+    std::copy(text.begin(), text.end(), bufIN);
     TypeDest = type;
     fuzz::Capture cap;
     const int ret = MUSConv();
