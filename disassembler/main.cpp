@@ -1,4 +1,6 @@
 // koddar: lists a TMS7000-family code image as TMS7020/7040 assembly.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,7 +24,12 @@ int main(int argc, char** argv)
     }
     std::int32_t nb = load(source, buffer);
     loaded_length = nb;
-    const int status = nb != 0 && fix_window(nb) ? dump(nb) : 1;
+    int status = nb != 0 && fix_window(nb) ? dump(nb) : 1;
     std::free(buffer);
+    // dump() has flushed and checked the listing; a write error may still show at the close.
+    if (status == 0 && close(STDOUT_FILENO) != 0) {
+        std::fputs("Cannot write listing.\n", stderr);
+        status = 1;
+    }
     return status;
 }
