@@ -5,6 +5,7 @@
 #include "arguments.h"
 #include "decoder.h"
 #include "image.h"
+#include "mapped_dump.h"
 
 int main(int argc, char** argv)
 {
@@ -19,7 +20,9 @@ int main(int argc, char** argv)
     }
     std::int32_t nb = load(source, buffer);
     longueur = nb;
-    const int status = nb != 0 && fix_window(nb) ? dump(nb) : 1;
+    int status = 1;
+    if (nb != 0 && fix_window(nb))
+        status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
     std::free(buffer);
     return status;
 }
