@@ -4,8 +4,11 @@
 
 #include "arguments.h"
 #include "decoder.h"
+#include "dump.h"
 #include "image.h"
 #include "mapped_dump.h"
+#include "messages.h"
+#include "window.h"
 
 int main(int argc, char** argv)
 {
@@ -19,7 +22,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::int32_t nb = load(source, buffer);
-    longueur = nb;
+    loaded_length = nb;
     int status = 1;
     if (nb != 0 && fix_window(nb))
         status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);

@@ -11,6 +11,7 @@
 #include "decoder.h"
 #include "map.h"
 #include "map_writer.h"
+#include "messages.h"
 #include "symbols.h"
 #include "tracer.h"
 
@@ -171,9 +172,9 @@ void Lister::list(std::int32_t from, std::int32_t to)
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
 {
     Map map;
-    if (!read_map(map_path, reloc, longueur, map))
+    if (!read_map(map_path, reloc, loaded_length, map))
         return 1;
-    const Trace trace = trace_image(map, buffer, longueur, reloc);
+    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
     for (const Stop& s : trace.stops)
         report(s);
     if (write_path != nullptr) {
@@ -188,7 +189,7 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
     Lister(map, trace).list(a, nb);
     symbols = nullptr;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("Cannot write listing.\n", stderr);
+        erreur(kCannotWrite);
         return 1;
     }
     summary(trace);
