@@ -17,10 +17,13 @@ namespace {
 
 const char* const kKindWord[] = {"bytes", "words", "addrs", "text"};
 
+// An address as the map reader reads it back: a negative one with its sign, since the reader
+// saturates what lies beyond 7FFFFFFF.
 std::string hex4(std::int32_t v)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(v));
+    const long long x = v;
+    std::snprintf(text, sizeof text, x < 0 ? "-%04llX" : "%04llX", x < 0 ? -x : x);
     return text;
 }
 
@@ -51,7 +54,7 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     };
     for (const MapEntry& e : map.entries)
         out.push_back({e.address, 0, "code " + hex4(e.address) + name_at(e.address)});
-    std::vector<bool> in_range(static_cast<std::size_t>(length), false);
+    std::vector<bool> in_range(static_cast<std::size_t>(length), false);  // or an entry point
     for (const MapRange& r : map.ranges) {
         for (std::int32_t at = r.start; at <= r.end; ++at)
             in_range[static_cast<std::size_t>(sub32(at, reloc))] = true;
@@ -62,6 +65,10 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
                            std::string(kKindWord[static_cast<int>(r.kind)]) + " " + hex4(r.start) + " " + hex4(r.end) +
                                name_at(r.start)});
     }
+    // An entry point whose path stopped at once stays out of the ranges: the map refuses an
+    // entry inside one.
+    for (const MapEntry& e : map.entries)
+        in_range[static_cast<std::size_t>(sub32(e.address, reloc))] = true;
     // Runs of code (as comments) and of unreached bytes outside the ranges (as bytes ranges).
     for (std::int32_t off = 0; off < length;) {
         const bool code = trace.use[static_cast<std::size_t>(off)] != Use::Data;

@@ -169,6 +169,14 @@ void Lister::list(std::int32_t from, std::int32_t to)
 
 }  // namespace
 
+void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int32_t to)
+{
+    const Symbols names(map, trace, reloc);
+    symbols = &names;
+    Lister(map, trace).list(from, to);
+    symbols = nullptr;
+}
+
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
 {
     Map map;
@@ -184,10 +192,7 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
         }
         std::fprintf(stderr, "%s file written.\n", write_path);
     }
-    const Symbols names(map, trace, reloc);
-    symbols = &names;
-    Lister(map, trace).list(a, nb);
-    symbols = nullptr;
+    list_mapped(map, trace, a, nb);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         erreur(kCannotWrite);
         return 1;

@@ -260,6 +260,8 @@ void Tracer::push_entries()
             t_.refs.push_back({target, at});
         }
     }
+    // In address order, whatever the order of the map: a map written back traces the same.
+    std::stable_sort(paths.begin(), paths.end(), [](const Path& x, const Path& y) { return x.offset < y.offset; });
     work_.assign(paths.rbegin(), paths.rend());
     std::sort(roots.begin(), roots.end());
     t_.entries = static_cast<std::int32_t>(std::unique(roots.begin(), roots.end()) - roots.begin());
