@@ -322,19 +322,23 @@ bool read_map(const char* path, std::int32_t reloc, std::int32_t length, Map& ma
         std::fputs("Cannot open map file.\n", stderr);
         return false;
     }
-    std::vector<char> text(kMaxMapSize + 1);
-    const std::size_t size = std::fread(text.data(), 1, text.size(), file);
+    // Read in pieces up to one byte past the bound, so that a longer file is seen as such.
+    std::string text;
+    char piece[16384];
+    std::size_t n = 0;
+    while (text.size() <= kMaxMapSize && (n = std::fread(piece, 1, sizeof piece, file)) > 0)
+        text.append(piece, n);
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
         std::fputs("Cannot open map file.\n", stderr);
         return false;
     }
-    if (size > kMaxMapSize) {
+    if (text.size() > kMaxMapSize) {
         std::fputs("Map file too large.\n", stderr);
         return false;
     }
-    return parse_map(text.data(), size, path, reloc, length, map);
+    return parse_map(text.data(), text.size(), path, reloc, length, map);
 }
 
 }  // namespace koddar

@@ -131,9 +131,11 @@ std::int32_t Lister::instruction(std::int32_t off)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
-    std::string text = ligne;
-    text += note_text(trace_.note[static_cast<std::size_t>(off)]);
-    print(text.data(), text.size());
+    std::fputs(ligne, stdout);
+    const Note note = trace_.note[static_cast<std::size_t>(off)];
+    if (note != Note::None)
+        std::fputs(note_text(note), stdout);
+    std::putc('\n', stdout);
     return next;
 }
 
