@@ -173,7 +173,9 @@ INSTANTIATE_TEST_SUITE_P(Options, Cases, testing::Values(
     Case{"bad_control_option", {"-\x01", "@small.bin"}, 1, "", "Unknown option character `\\x1'.\n", true},
     Case{"bad_missing_reloc", {"@small.bin", "-r"}, 1, "", "Option -r requires an argument.\n", true},
     Case{"bad_missing_start", {"@small.bin", "-s"}, 1, "", "Option -s requires an argument.\n", true},
-    Case{"bad_missing_end", {"@small.bin", "-e"}, 1, "", "Option -e requires an argument.\n", true}),
+    Case{"bad_missing_end", {"@small.bin", "-e"}, 1, "", "Option -e requires an argument.\n", true},
+    Case{"bad_missing_map", {"@small.bin", "-m"}, 1, "", "Option -m requires an argument.\n", true},
+    Case{"bad_missing_map_out", {"@small.bin", "-w"}, 1, "", "Option -w requires an argument.\n", true}),
     case_title);
 // clang-format on
 
