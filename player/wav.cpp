@@ -69,7 +69,7 @@ public:
     Tone(int code, std::uint64_t length) : length_(length)
     {
         rest_ = code == kFirstCode;
-        step_ = note_frequency(code) / static_cast<double>(kSampleRate);
+        step_ = static_cast<double>(note_frequency(code)) / static_cast<double>(kSampleRate);
         std::uint64_t quarter = length / 4;
         ramp_ = static_cast<double>(quarter < kRampSamples ? (quarter ? quarter : 1) : kRampSamples);
     }

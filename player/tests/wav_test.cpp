@@ -140,7 +140,7 @@ TEST_F(Preview, PitchFromZeroCrossingsRampAndRests)
         }
         ASSERT_GT(crossings, 10u);
         double measured = (crossings - 1) / 2.0 / (static_cast<double>(last - first) / 44100);
-        EXPECT_NEAR(measured, note_frequency(c.code), note_frequency(c.code) * 0.01);
+        EXPECT_NEAR(measured, note_frequency(c.code), static_cast<double>(note_frequency(c.code)) * 0.01);
         EXPECT_EQ(peak, kAmplitude);
         // Linear ramps: the first and last samples are near silence.
         EXPECT_LT(std::abs(s.front()), kAmplitude / 100);
