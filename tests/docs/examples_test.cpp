@@ -19,7 +19,7 @@ struct ExampleRun {
     std::string input;    // file in the table's folder
     std::vector<std::string> options;
     std::vector<std::string> files;  // files of the folder named by the options
-    std::string expected;  // file in the table's folder
+    std::string expected;            // file in the table's folder
     int line = 0;
 };
 
