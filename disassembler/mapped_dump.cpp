@@ -19,6 +19,12 @@ namespace koddar {
 
 namespace {
 
+// An image offset, known not to be negative, as an index.
+inline std::size_t index(std::int32_t off)
+{
+    return static_cast<std::size_t>(off);
+}
+
 std::string hex4(std::int32_t v)
 {
     char text[16];
@@ -148,7 +154,7 @@ std::int32_t Lister::data(std::int32_t off, std::int32_t to)
     const DataKind kind = range >= 0 ? kind_[static_cast<std::size_t>(range)] : DataKind::Bytes;
     int count = 1;
     while (count < kDataLineBytes && off + count < to && use(off + count) == u &&
-           (u != Use::Data || range_[static_cast<std::size_t>(off + count)] == range) &&
+           (u != Use::Data || range_[index(off + count)] == range) &&
            symbols->at_offset(off + count) == nullptr)
         ++count;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1)

@@ -13,6 +13,12 @@ namespace koddar {
 
 namespace {
 
+// An image offset, known not to be negative, as an index.
+inline std::size_t index(std::int32_t off)
+{
+    return static_cast<std::size_t>(off);
+}
+
 constexpr int operand_bytes(int kind)
 {
     switch (kind) {
@@ -164,7 +170,7 @@ void Tracer::mark(std::int32_t off, int length, const Flow& f)
 {
     t_.use[static_cast<std::size_t>(off)] = Use::Code;
     for (int i = 1; i < length; ++i)
-        t_.use[static_cast<std::size_t>(off + i)] = Use::CodeMore;
+        t_.use[index(off + i)] = Use::CodeMore;
     t_.note[static_cast<std::size_t>(off)] = f.note;
     if (f.note != Note::None)
         ++t_.not_followed;
@@ -232,7 +238,7 @@ void Tracer::linear()
         const int length = kLengths[byte(off)];
         bool fits = true;
         for (int i = 1; i < length && fits; ++i)
-            fits = inside(off + i) && range_line_[static_cast<std::size_t>(off + i)] == 0;
+            fits = inside(off + i) && range_line_[index(off + i)] == 0;
         if (!fits) {
             ++off;
             continue;

@@ -18,6 +18,12 @@
 
 namespace {
 
+// An image offset, known not to be negative, as an index.
+inline std::size_t index(std::int32_t off)
+{
+    return static_cast<std::size_t>(off);
+}
+
 void check_trace(const koddar::Trace& t, std::int32_t n)
 {
     using koddar::Use;
@@ -36,7 +42,7 @@ void check_trace(const koddar::Trace& t, std::int32_t n)
         const int length = koddar::instruction_length(koddar::buffer[off]);
         fuzz::check(off + length <= n, "an instruction lies whole in the image");
         for (int i = 1; i < length; ++i)
-            fuzz::check(t.use[static_cast<std::size_t>(off + i)] == Use::CodeMore, "the instruction's bytes follow it");
+            fuzz::check(t.use[index(off + i)] == Use::CodeMore, "the instruction's bytes follow it");
         off += length;
     }
     for (std::size_t i = 1; i < t.refs.size(); ++i) {
