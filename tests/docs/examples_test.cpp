@@ -20,7 +20,8 @@ struct ExampleRun {
     std::string program;  // melvox, koddar or melplay
     std::string input;    // file in the table's folder
     std::vector<std::string> options;
-    std::string expected;  // file in the table's folder
+    std::vector<std::string> files;  // files of the folder named by the options
+    std::string expected;            // file in the table's folder
     int line = 0;
 };
 
@@ -42,9 +43,16 @@ std::vector<ExampleRun> read_runs(const std::string& folder)
         EXPECT_FALSE(run.expected.empty() || (fields >> extra))
             << "runs.txt:" << number << ": want four fields: " << line;
         std::istringstream list(options);
-        for (std::string option; std::getline(list, option, ',');)
+        for (std::string option; std::getline(list, option, ',');) {
+            // "@name" in an option names a file of the table's folder (as in -m:@delay.map).
+            const auto at = option.find('@');
+            if (at != std::string::npos) {
+                run.files.push_back(option.substr(at + 1));
+                option = option.substr(0, at) + folder + "/" + option.substr(at + 1);
+            }
             if (option != "-")
                 run.options.push_back(option);
+        }
         runs.push_back(run);
     }
     return runs;
@@ -147,6 +155,7 @@ TEST_P(RunsTable, EveryFileIsCoveredByARun)
     for (const ExampleRun& run : read_runs(folder)) {
         covered.insert(run.input);
         covered.insert(run.expected);
+        covered.insert(run.files.begin(), run.files.end());
     }
     DIR* d = opendir(folder.c_str());
     ASSERT_NE(d, nullptr);
