@@ -164,7 +164,7 @@ OutputFile::Result OutputFile::open(const char* path)
         abandon();
         error_ = err;
         failed_ = true;
-        return kCannotOpen;
+        return kRefused;
     };
     if (int err = follow_links(path, path_))
         return refuse(err);
@@ -248,7 +248,7 @@ OutputFile::Result OutputFile::open(const char* path)
 OutputFile::Result OutputFile::write(const void* data, std::size_t n)
 {
     if (failed_)
-        return kCannotWrite;
+        return kFailed;
     if (fd_ < 0)
         return fail(EBADF);
     const char* p = static_cast<const char*>(data);
@@ -268,7 +268,7 @@ OutputFile::Result OutputFile::commit()
 {
     if (failed_) {
         abandon();
-        return kCannotWrite;
+        return kFailed;
     }
     if (fd_ < 0)
         return fail(EBADF);
@@ -305,5 +305,5 @@ OutputFile::Result OutputFile::fail(int err)
     abandon();
     error_ = err;
     failed_ = true;
-    return kCannotWrite;
+    return kFailed;
 }
