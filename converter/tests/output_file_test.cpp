@@ -477,6 +477,13 @@ TEST_F(OutputFiles, AbandonedOrFailedWritesLeaveTheTargetAlone)
         names_under(work, "", names);
         EXPECT_EQ(names, (std::set<std::string>{"out", "s.bin", "s.txt"}));
     }
+    // The longest name a file may have still leaves room for its temporary file's.
+    const std::string longest = work + "/" + std::string(255, 'n');
+    OutputFile out;
+    EXPECT_EQ(out.open(longest.c_str()), OutputFile::kOk);
+    EXPECT_EQ(out.write("new", 3), OutputFile::kOk);
+    EXPECT_EQ(out.commit(), OutputFile::kOk) << std::strerror(out.error());
+    EXPECT_EQ(read_file(longest), "new");
 }
 
 }  // namespace
