@@ -8,6 +8,7 @@
 #include "decoder.h"
 #include "dump.h"
 #include "image.h"
+#include "mapped_dump.h"
 #include "messages.h"
 #include "window.h"
 
@@ -24,7 +25,9 @@ int main(int argc, char** argv)
     }
     std::int32_t nb = load(source, buffer);
     loaded_length = nb;
-    int status = nb != 0 && fix_window(nb) ? dump(nb) : 1;
+    int status = 1;
+    if (nb != 0 && fix_window(nb))
+        status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
     std::free(buffer);
     // dump() has flushed and checked the listing; a write error may still show at the close.
     if (status == 0 && close(STDOUT_FILENO) != 0) {
