@@ -41,7 +41,7 @@ endforeach()
 
 # One path a line, relative to the install prefix; programs first, under the bin directory.
 list(JOIN tms_installed "\n" text)
-file(WRITE "${CMAKE_BINARY_DIR}/installed-files.txt" "${text}\n")
+file(WRITE "${PROJECT_BINARY_DIR}/installed-files.txt" "${text}\n")
 
 # A test that installs the build tree into a staging directory through DESTDIR and checks
 # that every listed file is there and that every installed program runs.
@@ -52,7 +52,7 @@ if(BUILD_TESTING)
                    -DSTAGE_DIR=${CMAKE_BINARY_DIR}/install-check
                    -DPREFIX=${CMAKE_INSTALL_PREFIX}
                    -DBINDIR=${CMAKE_INSTALL_BINDIR}
-                   -DFILE_LIST=${CMAKE_BINARY_DIR}/installed-files.txt
+                   -DFILE_LIST=${PROJECT_BINARY_DIR}/installed-files.txt
                    -P ${CMAKE_CURRENT_LIST_DIR}/check-install.cmake)
 endif()
 

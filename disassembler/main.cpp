@@ -1,4 +1,6 @@
 // koddar: lists a TMS7000-family code image as TMS7020/7040 assembly.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,5 +29,10 @@ int main(int argc, char** argv)
     if (nb != 0 && fix_window(nb))
         status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
     std::free(buffer);
+    // dump() has flushed and checked the listing; a write error may still show at the close.
+    if (status == 0 && close(STDOUT_FILENO) != 0) {
+        std::fputs("Cannot write listing.\n", stderr);
+        status = 1;
+    }
     return status;
 }

@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -94,10 +96,26 @@ std::string make(const ExampleRun& run, const std::string& folder, const std::st
     return {};
 }
 
-// Where two outputs part: the first differing line of each, so that a listing of hundreds of
-// lines, or a binary file, does not flood the report.
+bool is_text(const std::string& s)
+{
+    for (char c : s)
+        if (!std::isprint(static_cast<unsigned char>(c)) && c != '\n' && c != '\t')
+            return false;
+    return true;
+}
+
+// Where two outputs part: the first differing line of a text, or the first differing byte
+// of a binary file, so that a listing of hundreds of lines does not flood the report.
 std::string first_difference(const std::string& got, const std::string& want)
 {
+    if (!is_text(got) || !is_text(want)) {
+        std::size_t i = 0;
+        while (i < got.size() && i < want.size() && got[i] == want[i])
+            ++i;
+        char text[80];
+        std::snprintf(text, sizeof text, "byte %zu of %zu (want %zu bytes)", i, got.size(), want.size());
+        return text;
+    }
     const std::vector<std::string> g = split_lines(got), w = split_lines(want);
     for (std::size_t i = 0; i < g.size() || i < w.size(); ++i) {
         const std::string a = i < g.size() ? g[i] : "<end>", b = i < w.size() ? w[i] : "<end>";
