@@ -455,8 +455,13 @@ bool Assembler::operand(Operand& op)
         return true;
     }
     default:
-        if (register_word(op))
+        if (register_word(op)) {
+            const std::string text(s_.substr(op.column, pos_ - op.column));
+            skip_blanks();
+            if (peek() == '+' || peek() == '-')  // SUICOM-1 is a name of its own; SUICOM - 1 is no value
+                return fail(op.column, "'" + text + "' is a register, not a value.");
             return true;
+        }
         op.form = Form::Value;
         break;
     }

@@ -14,6 +14,7 @@ namespace koddar {
 std::int32_t debut = 0;
 std::int32_t fin = 0;
 const char* source = nullptr;
+bool source_output = false;
 
 namespace {
 
@@ -56,12 +57,13 @@ std::int32_t option_value(const char* arg)
 int ManageArguments(int argc, char** argv)
 {
     int c;
-    while ((c = getopt(argc, argv, "hs:e:r:")) != -1) {
+    while ((c = getopt(argc, argv, "hs:e:r:a")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 'r': reloc = option_value(optarg); break;
         case 's': debut = option_value(optarg); break;
         case 'e': fin = option_value(optarg); break;
+        case 'a': source_output = true; break;
         default: report_option_error(optopt); return 1;
         }
     }

@@ -1,4 +1,4 @@
-// The command line of koddar: options -h, -r, -s, -e and the one operand, the source file.
+// The command line of koddar: options -h, -r, -s, -e, -a and the one operand, the source file.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@ namespace koddar {
 extern std::int32_t debut;  // start address from -s, 0 when not given
 extern std::int32_t fin;    // end address from -e, 0 when not given
 extern const char* source;  // the source file
+extern bool source_output;  // -a: kodasm source instead of the listing
 
 // An option value: the argument with its first character skipped, read as base-16 strtol
 // and saturated to the signed 32-bit range. An empty argument reads 0.

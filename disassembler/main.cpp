@@ -5,6 +5,7 @@
 #include "arguments.h"
 #include "decoder.h"
 #include "image.h"
+#include "source_writer.h"
 
 int main(int argc, char** argv)
 {
@@ -19,7 +20,7 @@ int main(int argc, char** argv)
     }
     std::int32_t nb = load(source, buffer);
     longueur = nb;
-    const int status = nb != 0 && fix_window(nb) ? dump(nb) : 1;
+    const int status = nb != 0 && fix_window(nb) ? (source_output ? write_source(stdout, nb) : dump(nb)) : 1;
     std::free(buffer);
     return status;
 }

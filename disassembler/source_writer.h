@@ -1,0 +1,15 @@
+// koddar -a: the window written as source text that kodasm assembles back to the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace koddar {
+
+// Writes an ORG line and one line per instruction from offset `a` up to the one that starts
+// before offset nb, in the listing's syntax; bytes no instruction expresses become BYTE lines.
+// Returns the exit status: 1 after a message when the image does not lie within 0000 to FFFF
+// or the text could not be written.
+int write_source(std::FILE* out, std::int32_t nb);
+
+}  // namespace koddar
