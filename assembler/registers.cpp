@@ -31,11 +31,11 @@ std::unordered_map<std::string, int> printed_names()
 {
     std::unordered_map<std::string, int> names;
     unsigned char* const saved_buffer = koddar::buffer;
-    const std::int32_t saved_length = koddar::longueur;
+    const std::int32_t saved_length = koddar::loaded_length;
     const std::int32_t saved_reloc = koddar::reloc;
     unsigned char bytes[2] = {0xD2, 0};  // DEC with a register operand
     koddar::buffer = bytes;
-    koddar::longueur = 2;
+    koddar::loaded_length = 2;
     koddar::reloc = 0;
     char line[koddar::kLineSize];
     for (int n = 2; n < 256; ++n) {  // 0 and 1 print as A and B
@@ -44,7 +44,7 @@ std::unordered_map<std::string, int> printed_names()
         names.emplace(koddar::param, n);
     }
     koddar::buffer = saved_buffer;
-    koddar::longueur = saved_length;
+    koddar::loaded_length = saved_length;
     koddar::reloc = saved_reloc;
     return names;
 }

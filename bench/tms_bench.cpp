@@ -57,12 +57,12 @@ void BM_DecodeImage(benchmark::State& state)
     const std::string image = bench::large_image();
     std::vector<unsigned char> data(image.begin(), image.end());
     koddar::buffer = data.data();
-    koddar::longueur = static_cast<std::int32_t>(data.size());
+    koddar::loaded_length = static_cast<std::int32_t>(data.size());
     koddar::reloc = 0;
     char line[koddar::kLineSize];
     std::int64_t lines = 0;
     for (auto _ : state) {
-        for (std::int32_t at = 0; at < koddar::longueur; ++lines) {
+        for (std::int32_t at = 0; at < koddar::loaded_length; ++lines) {
             at = koddar::Dasmtms7020(line, at);
             benchmark::DoNotOptimize(line);
         }

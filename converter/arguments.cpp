@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "converter.h"
-#include "errors.h"
+#include "messages.h"
 
 char* source = nullptr;
 char* target = nullptr;
@@ -50,12 +50,6 @@ bool same_file(const char* a, const char* b)
 }
 
 }  // namespace
-
-void banner()
-{
-    std::printf("Melvox 2010.02 - converts a text score into a note stream\n");
-    std::fflush(stdout);
-}
 
 int ManageArguments(int argc, char* argv[])
 {

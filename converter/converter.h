@@ -14,9 +14,6 @@ extern unsigned char* bufOUT;  // note stream being built
 extern int LengthIN;           // bytes read from the source
 extern int LengthOUT;          // bytes of bufOUT to save, set by a successful compilation
 
-// Banner printed first by every run.
-void banner();
-
 // Parses the command line: 0 when the run may go on, 1 when it must stop
 // (the reason has been printed).
 int ManageArguments(int argc, char* argv[]);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "converter.h"
-#include "errors.h"
+#include "messages.h"
 
 unsigned char* bufIN = nullptr;
 unsigned char* bufOUT = nullptr;

@@ -1,5 +1,6 @@
 // melvox: compiles a text score into the note stream of the target computer.
 #include "converter.h"
+#include "messages.h"
 #include "score_compiler.h"
 
 int main(int argc, char* argv[])

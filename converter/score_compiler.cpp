@@ -2,15 +2,13 @@
 // stream and echoing what it understood.
 #include "score_compiler.h"
 
-#include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "converter.h"
-#include "errors.h"
+#include "messages.h"
 #include "note_table.h"
+#include "numbers.h"
 
 namespace {
 
@@ -20,7 +18,6 @@ const char delimiters[] = " ,;:!-\t\n\r\f";
 static_assert(sizeof delimiters == 11, "ten delimiters and the terminator");
 
 constexpr int kMaxRepeat = 127;
-constexpr int kMaxDivisor = 65535;
 constexpr unsigned char kSectionMark = 0x80;
 constexpr unsigned char kTerminator = 0x00;
 
@@ -119,40 +116,6 @@ int compile_element(const char* token)
 }
 
 }  // namespace
-
-int read_count(const char* token)
-{
-    // long is wider than int here, so strtol alone would not saturate at INT_MAX.
-    long value = std::strtol(token, nullptr, 10);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
-
-float read_duration(const char* token)
-{
-    // Through double on purpose: strtof rounds once, straight to float, and differs.
-    return static_cast<float>(std::strtod(token, nullptr));
-}
-
-double divisor_quotient(int type, float freq, float duration, int tempo)
-{
-    // The products are exact in double. The division is rounded first to the
-    // 64-bit significand of long double, then to double: that double rounding is
-    // how the machine's note lengths were defined, and it moves some quotients.
-    double product = type == 3 ? static_cast<double>(duration) * 3960.0
-                               : (static_cast<double>(freq) * 60.0) * static_cast<double>(duration);
-    long double quotient = static_cast<long double>(product) / static_cast<long double>(tempo);
-    return static_cast<double>(quotient);
-}
-
-int compute_diviseur(int type, float freq, float duration, int tempo)
-{
-    double ceiling = std::ceil(divisor_quotient(type, freq, duration, tempo));
-    // Checked on the double: converting a NaN, an infinity or a huge value to int
-    // would be undefined.
-    if (!(ceiling >= 1.0 && ceiling <= kMaxDivisor))
-        return 0;
-    return static_cast<int>(ceiling);
-}
 
 int MUSConv()
 {

@@ -8,7 +8,7 @@
 namespace koddar {
 
 unsigned char* buffer = nullptr;
-std::int32_t longueur = 0;
+std::int32_t loaded_length = 0;
 std::int32_t reloc = 0;
 std::int32_t a = 0;
 char hexa[18] = "";

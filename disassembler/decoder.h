@@ -9,13 +9,13 @@ namespace koddar {
 constexpr std::int32_t kImageSize = 65536;
 constexpr int kLineSize = 80;  // room for 79 characters and the terminator; the longest line is 49
 
-extern unsigned char* buffer;  // the image: offset 0 is the first byte of the source file
-extern std::int32_t longueur;  // bytes loaded into buffer; everything past them reads as 0x00
-extern std::int32_t reloc;     // target address of image offset 0
-extern std::int32_t a;         // offset of the next image byte to read
-extern char hexa[18];          // hex column: up to 8 address digits, a blank and 4 bytes
-extern const char* mnemo;      // entry of `name` for the line being built
-extern char param[28];         // operand column: at most 27 characters
+extern unsigned char* buffer;       // the image: offset 0 is the first byte of the source file
+extern std::int32_t loaded_length;  // bytes loaded into buffer; everything past them reads as 0x00
+extern std::int32_t reloc;          // target address of image offset 0
+extern std::int32_t a;              // offset of the next image byte to read
+extern char hexa[18];               // hex column: up to 8 address digits, a blank and 4 bytes
+extern const char* mnemo;           // entry of `name` for the line being built
+extern char param[28];              // operand column: at most 27 characters
 
 // The image byte at offset `adresse` (not relocated) as a signed value; 0 outside the loaded data.
 std::int8_t Mgetc(std::int32_t adresse);

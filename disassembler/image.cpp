@@ -1,23 +1,12 @@
-// Loading the code image, the error messages, the address window and the dump loop.
+// Loading the code image: one bounded read of the source file.
 #include "image.h"
 
 #include <cstdio>
 
-#include "address.h"
-#include "arguments.h"
 #include "decoder.h"
+#include "messages.h"
 
 namespace koddar {
-
-void erreur(int err)
-{
-    switch (err) {
-    case kMemoryProblem: std::fputs("Memory problem.\n", stderr); break;
-    case kCannotOpen: std::fputs("Cannot open source file.\n", stderr); break;
-    case kOutOfRange: std::fputs("Dump address out of range.\n", stderr); break;
-    default: break;
-    }
-}
 
 std::int32_t load(const char* fichier, unsigned char* image)
 {
@@ -33,42 +22,6 @@ std::int32_t load(const char* fichier, unsigned char* image)
     if (longueur == 0)
         erreur(kCannotOpen);
     return static_cast<std::int32_t>(longueur);
-}
-
-bool fix_window(std::int32_t& nb)
-{
-    // May wrap to a negative address, which then fails any explicit -s or -e.
-    const std::int32_t last = sub32(add32(nb, reloc), 1);
-    if (debut == 0) {
-        debut = reloc;
-    } else if (last < debut) {
-        erreur(kOutOfRange);
-        return false;
-    }
-    if (fin == 0) {
-        fin = last;
-    } else if (last < fin) {
-        erreur(kOutOfRange);
-        return false;
-    }
-    nb = add32(sub32(fin, reloc), 1);
-    a = sub32(debut, reloc);
-    return true;
-}
-
-int dump(std::int32_t nb)
-{
-    char ligne[kLineSize];
-    while (a < nb) {
-        a = Dasmtms7020(ligne, a);
-        std::printf("%s\n", ligne);
-    }
-    // A listing that did not reach its reader is no success.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("Cannot write listing.\n", stderr);
-        return 1;
-    }
-    return 0;
 }
 
 }  // namespace koddar

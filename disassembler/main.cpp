@@ -4,8 +4,11 @@
 
 #include "arguments.h"
 #include "decoder.h"
+#include "dump.h"
 #include "image.h"
+#include "messages.h"
 #include "source_writer.h"
+#include "window.h"
 
 int main(int argc, char** argv)
 {
@@ -19,7 +22,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::int32_t nb = load(source, buffer);
-    longueur = nb;
+    loaded_length = nb;
     const int status = nb != 0 && fix_window(nb) ? (source_output ? write_source(stdout, nb) : dump(nb)) : 1;
     std::free(buffer);
     return status;

@@ -160,7 +160,7 @@ void third_operand(int p3)
 
 std::int8_t Mgetc(std::int32_t adresse)
 {
-    if (buffer == nullptr || adresse < 0 || adresse >= longueur || adresse >= kImageSize)
+    if (buffer == nullptr || adresse < 0 || adresse >= loaded_length || adresse >= kImageSize)
         return 0;
     return static_cast<std::int8_t>(buffer[adresse]);
 }

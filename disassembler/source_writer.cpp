@@ -80,7 +80,7 @@ void operand_text(char* text, const Opcode& entry)
 int write_source(std::FILE* out, std::int32_t nb)
 {
     const long long first = reloc;
-    const long long last = first + longueur - 1;
+    const long long last = first + loaded_length - 1;
     if (first < 0 || last > 0xFFFF) {
         std::fputs("Source output needs the image within addresses 0000 to FFFF.\n", stderr);
         return 1;
@@ -95,8 +95,8 @@ int write_source(std::FILE* out, std::int32_t nb)
         const std::int32_t at = a;
         const std::int32_t next = Dasmtms7020(line, at);
         const Opcode& entry = opcode_map[static_cast<unsigned char>(Mgetc(at))];
-        if (next > longueur) {
-            byte_line(text, at, longueur - at, "cut off by the end of the image");
+        if (next > loaded_length) {
+            byte_line(text, at, loaded_length - at, "cut off by the end of the image");
         } else if (entry.op == UNDEF || entry.op == LVDP) {
             char comment[kLineSize] = "";
             append(comment, sizeof comment, mnemo);

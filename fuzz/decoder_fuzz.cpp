@@ -15,7 +15,7 @@
 #include "arguments.h"
 #include "capture.h"
 #include "decoder.h"
-#include "image.h"
+#include "window.h"
 #include "opcode_map.h"
 
 namespace {
@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The image alone in its allocation: one byte past it is a heap overflow.
     std::vector<std::uint8_t> image(data + kHeader, data + size);
     koddar::buffer = image.data();
-    koddar::longueur = n;
+    koddar::loaded_length = n;
     koddar::reloc = reloc;
     // Start and end as the command line would give them: relative to reloc, or raw values.
     koddar::debut = (control & 1) ? ((control & 4) ? static_cast<std::int32_t>(read_le(data, 4) ^ 0x80000000u)

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "notes.h"
-#include "score_compiler.h"
+#include "numbers.h"
 #include "text.h"
 
 namespace melplay {

@@ -11,7 +11,7 @@
 #include "arguments.h"
 #include "assembler.h"
 #include "decoder.h"
-#include "image.h"
+#include "window.h"
 #include "listing.h"
 #include "source_writer.h"
 
@@ -28,10 +28,10 @@ Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at)
 {
     Koddar k;
     koddar::buffer = image.data();
-    koddar::longueur = static_cast<std::int32_t>(image.size());
+    koddar::loaded_length = static_cast<std::int32_t>(image.size());
     koddar::reloc = at;
     koddar::debut = koddar::fin = 0;
-    std::int32_t nb = koddar::longueur;
+    std::int32_t nb = koddar::loaded_length;
     if (!koddar::fix_window(nb))
         return k;
     char* text = nullptr;
@@ -42,7 +42,7 @@ Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at)
     k.source.assign(text, size);
     std::free(text);
     char line[koddar::kLineSize];
-    for (std::int32_t a = 0; a < koddar::longueur;) {
+    for (std::int32_t a = 0; a < koddar::loaded_length;) {
         a = koddar::Dasmtms7020(line, a);
         k.listing += line;
         k.listing += '\n';

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "converter.h"
-#include "errors.h"
+#include "messages.h"
 
 namespace {
 

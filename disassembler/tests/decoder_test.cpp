@@ -21,7 +21,7 @@ struct Decoded {
 Decoded decode(std::vector<unsigned char> bytes, std::int32_t reloc, std::int32_t offset = 0, std::int32_t loaded = -1)
 {
     koddar::buffer = bytes.data();
-    koddar::longueur = loaded < 0 ? static_cast<std::int32_t>(bytes.size()) : loaded;
+    koddar::loaded_length = loaded < 0 ? static_cast<std::int32_t>(bytes.size()) : loaded;
     koddar::reloc = reloc;
     char line[koddar::kLineSize];
     const std::int32_t next = Dasmtms7020(line, offset);
@@ -277,7 +277,7 @@ TEST(Mgetc, ReturnsSignedBytesAndZeroOutsideTheImage)
 {
     std::vector<unsigned char> image{0x7F, 0x80, 0xFF};
     koddar::buffer = image.data();
-    koddar::longueur = 3;
+    koddar::loaded_length = 3;
     EXPECT_EQ(koddar::Mgetc(0), 127);
     EXPECT_EQ(koddar::Mgetc(1), -128);
     EXPECT_EQ(koddar::Mgetc(2), -1);

@@ -64,7 +64,7 @@ TEST(OpcodeMap, EveryOpcodeHasItsLengthAndMnemonic)
     koddar::buffer = image.data();
     for (int opcode = 0; opcode < 256; ++opcode) {
         image[0] = static_cast<unsigned char>(opcode);
-        koddar::longueur = 4;
+        koddar::loaded_length = 4;
         koddar::reloc = 0;
         char line[koddar::kLineSize];
         const int next = koddar::Dasmtms7020(line, 0);

@@ -16,6 +16,7 @@
 
 #include "converter.h"
 #include "notes.h"
+#include "numbers.h"
 #include "run_program.h"
 #include "score_compiler.h"
 #include "score_writer.h"

@@ -1,5 +1,6 @@
-// Makes every example in examples/ from the run line that examples/runs.txt
-// gives for it and compares the result with the committed expected file.
+// Makes every file that a runs table names from its run line and compares it with the
+// committed expected file: examples/runs.txt (the bundled examples) and tests/golden/runs.txt
+// (the golden runs that see every row of the programs' tables).
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -13,24 +14,21 @@
 
 namespace {
 
-const std::string kExamples = SOURCE_ROOT "/examples";
-
 struct ExampleRun {
-    std::string program;  // melvox or koddar
-    std::string input;    // file in examples/
+    std::string program;  // melvox, koddar or melplay
+    std::string input;    // file in the table's folder
     std::vector<std::string> options;
-    std::string expected;  // file in examples/
+    std::string expected;  // file in the table's folder
     int line = 0;
 };
 
-// One run per line: program, input, options ("-" for none, else separated
-// by commas), expected file. Blank lines and lines starting with '#' are
-// comments.
-std::vector<ExampleRun> read_runs()
+// One run per line: program, input, options ("-" for none, else separated by commas),
+// expected file. Blank lines and lines starting with '#' are comments.
+std::vector<ExampleRun> read_runs(const std::string& folder)
 {
     std::vector<ExampleRun> runs;
     int number = 0;
-    for (const std::string& line : split_lines(read_file(kExamples + "/runs.txt"))) {
+    for (const std::string& line : split_lines(read_file(folder + "/runs.txt"))) {
         ++number;
         if (line.empty() || line[0] == '#')
             continue;
@@ -50,55 +48,104 @@ std::vector<ExampleRun> read_runs()
     return runs;
 }
 
-TEST(Examples, EachRunMakesItsExpectedFile)
+bool ends_with(const std::string& s, const std::string& tail)
 {
-    const std::vector<ExampleRun> runs = read_runs();
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// What the run makes: melvox the stream it writes, koddar its listing, melplay its standard
+// output or, for an expected .wav file, the preview it writes.
+std::string make(const ExampleRun& run, const std::string& folder, const std::string& dir)
+{
+    std::vector<std::string> args = {folder + "/" + run.input};
+    const std::string out = dir + "/out";
+    unlink(out.c_str());
+    if (run.program == "melvox") {
+        args.push_back(out);
+        args.insert(args.end(), run.options.begin(), run.options.end());
+        const RunResult r = run_program(MELVOX_PATH, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, out + " file written.\n");
+        return read_file(out);
+    }
+    args.insert(args.end(), run.options.begin(), run.options.end());
+    if (run.program == "koddar") {
+        const RunResult r = run_program(KODDAR_PATH, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out;
+    }
+    if (run.program == "melplay") {
+        const bool preview = ends_with(run.expected, ".wav");
+        if (preview)
+            args.push_back("-w:" + out);
+        const RunResult r = run_program(MELPLAY_PATH, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return preview ? read_file(out) : r.out;
+    }
+    ADD_FAILURE() << "unknown program " << run.program;
+    return {};
+}
+
+// Where two outputs part: the first differing line of each, so that a listing of hundreds of
+// lines, or a binary file, does not flood the report.
+std::string first_difference(const std::string& got, const std::string& want)
+{
+    const std::vector<std::string> g = split_lines(got), w = split_lines(want);
+    for (std::size_t i = 0; i < g.size() || i < w.size(); ++i) {
+        const std::string a = i < g.size() ? g[i] : "<end>", b = i < w.size() ? w[i] : "<end>";
+        if (a != b)
+            return "line " + std::to_string(i + 1) + ": got \"" + a + "\", want \"" + b + "\"";
+    }
+    return "the same lines, different line ends";
+}
+
+class RunsTable : public testing::TestWithParam<std::string> {};
+
+TEST_P(RunsTable, EachRunMakesItsExpectedFile)
+{
+    const std::string folder = SOURCE_ROOT "/" + GetParam();
+    const std::vector<ExampleRun> runs = read_runs(folder);
     ASSERT_FALSE(runs.empty());
     const std::string dir = make_scratch_dir();
     ASSERT_FALSE(dir.empty());
     for (const ExampleRun& run : runs) {
-        SCOPED_TRACE("runs.txt:" + std::to_string(run.line) + ": " + run.input);
-        const std::string expected = read_file(kExamples + "/" + run.expected);
+        SCOPED_TRACE(GetParam() + "/runs.txt:" + std::to_string(run.line) + ": " + run.expected);
+        const std::string expected = read_file(folder + "/" + run.expected);
         ASSERT_FALSE(expected.empty()) << run.expected << " is missing or empty";
-        if (run.program == "melvox") {
-            std::vector<std::string> args = {kExamples + "/" + run.input, dir + "/out.bin"};
-            args.insert(args.end(), run.options.begin(), run.options.end());
-            unlink((dir + "/out.bin").c_str());
-            const RunResult r = run_program(MELVOX_PATH, args);
-            EXPECT_EQ(r.status, 0) << r.err;
-            EXPECT_EQ(r.err, dir + "/out.bin file written.\n");
-            EXPECT_EQ(read_file(dir + "/out.bin"), expected);
-        } else if (run.program == "koddar") {
-            std::vector<std::string> args = {kExamples + "/" + run.input};
-            args.insert(args.end(), run.options.begin(), run.options.end());
-            const RunResult r = run_program(KODDAR_PATH, args);
-            EXPECT_EQ(r.status, 0) << r.err;
-            EXPECT_EQ(r.out, expected);
-        } else {
-            ADD_FAILURE() << "unknown program " << run.program;
-        }
+        const std::string got = make(run, folder, dir);
+        if (got != expected)
+            ADD_FAILURE() << run.expected << " differs at " << first_difference(got, expected)
+                          << " (tests/golden/regenerate.sh remakes the expected files)";
     }
     std::filesystem::remove_all(dir);
 }
 
-// Every file in examples/ is an input or an expected output of some run, so
-// no example goes unchecked.
-TEST(Examples, EveryFileIsCoveredByARun)
+// Every file in the folder is an input or an expected output of some run (or the means to
+// make them), so nothing there goes unchecked.
+TEST_P(RunsTable, EveryFileIsCoveredByARun)
 {
-    std::set<std::string> covered = {"runs.txt", "README"};
-    for (const ExampleRun& run : read_runs()) {
+    const std::string folder = SOURCE_ROOT "/" + GetParam();
+    std::set<std::string> covered = {"runs.txt", "README", "make_inputs.py", "regenerate.sh"};
+    for (const ExampleRun& run : read_runs(folder)) {
         covered.insert(run.input);
         covered.insert(run.expected);
     }
-    DIR* dir = opendir(kExamples.c_str());
-    ASSERT_NE(dir, nullptr);
-    while (dirent* entry = readdir(dir)) {
+    DIR* d = opendir(folder.c_str());
+    ASSERT_NE(d, nullptr);
+    while (dirent* entry = readdir(d)) {
         const std::string name = entry->d_name;
         if (name != "." && name != "..") {
-            EXPECT_TRUE(covered.count(name)) << "examples/" << name << " is in no run of runs.txt";
+            EXPECT_TRUE(covered.count(name)) << GetParam() << "/" << name << " is in no run of runs.txt";
         }
     }
-    closedir(dir);
+    closedir(d);
 }
+
+std::string table_name(const testing::TestParamInfo<std::string>& info)
+{
+    return info.param == "examples" ? "examples" : "golden";
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, RunsTable, testing::Values("examples", "tests/golden"), table_name);
 
 }  // namespace

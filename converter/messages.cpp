@@ -1,5 +1,5 @@
-// The one table of error messages and the printer that uses it.
-#include "errors.h"
+// The banner and the one table of error messages with the printer that uses it.
+#include "messages.h"
 
 #include <cstdio>
 
@@ -27,6 +27,12 @@ constexpr int kMessageCount = sizeof kMessages / sizeof kMessages[0];
 static_assert(kMessageCount == 12, "error codes run from 1 to 12");
 
 }  // namespace
+
+void banner()
+{
+    std::printf("Melvox 2010.02 - converts a text score into a note stream\n");
+    std::fflush(stdout);
+}
 
 void erreur(int err)
 {
