@@ -110,6 +110,8 @@ private:
     std::vector<Diagnostic> errors_;
     std::vector<int> owner_;             // the line that assembled each address, 0 for none
     std::vector<unsigned char> memory_;  // the whole address space
+    long first_ = kMemorySize;           // lowest and highest address assembled
+    long last_ = -1;
 
     int pass_ = 1;
     long here_ = 0;   // address of the next byte
@@ -149,19 +151,12 @@ Assembly Assembler::run()
     result.errors = errors_;
     if (!errors_.empty())
         return result;
-    long first = kMemorySize, last = -1;
-    for (long at = 0; at < kMemorySize; ++at) {
-        if (owner_[static_cast<std::size_t>(at)] != 0) {
-            first = std::min(first, at);
-            last = at;
-        }
-    }
-    if (last < 0) {
+    if (last_ < 0) {
         result.errors.push_back({0, 0, "nothing to assemble."});
         return result;
     }
-    result.origin = static_cast<std::uint32_t>(first);
-    result.bytes.assign(memory_.begin() + first, memory_.begin() + last + 1);
+    result.origin = static_cast<std::uint32_t>(first_);
+    result.bytes.assign(memory_.begin() + first_, memory_.begin() + last_ + 1);
     return result;
 }
 
@@ -738,6 +733,10 @@ bool Assembler::emit(const unsigned char* bytes, long count, std::size_t column)
             const auto at = static_cast<std::size_t>(here_ + i);
             owner_[at] = static_cast<int>(index_ + 1);
             memory_[at] = bytes[i];
+        }
+        if (count > 0) {
+            first_ = std::min(first_, here_);
+            last_ = std::max(last_, here_ + count - 1);
         }
     }
     here_ += count;

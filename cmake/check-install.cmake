@@ -15,6 +15,7 @@ set(expected
   "${FULL_BINDIR}/melvox"
   "${FULL_BINDIR}/koddar"
   "${FULL_BINDIR}/melplay"
+  "${FULL_BINDIR}/kodasm"
   "${FULL_DOCDIR}/README.md")
 # Every man page of the tree, in the section its file name ends in.
 file(GLOB pages RELATIVE "${SOURCE_ROOT}/man" "${SOURCE_ROOT}/man/*.[1-8]")
@@ -39,10 +40,11 @@ if(missing)
 endif()
 
 # Each installed program runs: -h prints its usage line and exits with 1.
-set(programs melvox koddar melplay)
+set(programs melvox koddar melplay kodasm)
 set(usage_melvox "Usage: melvox sourceFile targetFile [-t:1|3]")
 set(usage_koddar "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xStartAdr] [-e:0xEndAdr]")
 set(usage_melplay "Usage: melplay streamFile [-t:1|3] [-w:wavFile] [-s]")
+set(usage_kodasm "Usage: kodasm sourceFile targetFile [-l:listingFile]")
 foreach(program IN LISTS programs)
   execute_process(COMMAND "${STAGE_DIR}${FULL_BINDIR}/${program}" -h
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_QUIET)

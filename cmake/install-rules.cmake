@@ -5,10 +5,10 @@ include(GNUInstallDirs)
 
 get_filename_component(TMS_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 
-install(TARGETS melvox koddar
+install(TARGETS melvox koddar kodasm
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES "${TMS_SOURCE_ROOT}/man/melvox.1" "${TMS_SOURCE_ROOT}/man/koddar.1"
+install(FILES "${TMS_SOURCE_ROOT}/man/melvox.1" "${TMS_SOURCE_ROOT}/man/koddar.1" "${TMS_SOURCE_ROOT}/man/kodasm.1"
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES "${TMS_SOURCE_ROOT}/man/melvox.5"
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
@@ -39,12 +39,13 @@ set(CPACK_PACKAGE_NAME "tms7000-devtools")
 set(CPACK_PACKAGE_VENDOR "Project maintainers")
 set(CPACK_PACKAGE_CONTACT "Project maintainers <maintainers@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "score converter and disassembler for TMS7020/TMS7040 home computers")
+    "score converter, disassembler and assembler for TMS7020/TMS7040 home computers")
 set(CPACK_PACKAGE_DESCRIPTION
     "melvox turns a plain-text music score into the binary note stream played by
 a home computer built around a TMS7020 or TMS7040 microcontroller. koddar
 disassembles a raw TMS7000-family code image into a fixed-column listing with
-the computer's own register names.")
+the computer's own register names, or into source that kodasm assembles back
+into the same image.")
 set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")

@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // main starts every run from these, and getopt from its very beginning.
     koddar::reloc = koddar::debut = koddar::fin = 0;
     koddar::source = nullptr;
+    koddar::source_output = false;
     optind = 0;
     int ret;
     std::string out, err;
@@ -59,8 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         err = cap.err();
     }
 
-    const fuzz::Scanned s = fuzz::scan(in.words, "hser", "ser", in.posixly_correct);
+    const fuzz::Scanned s = fuzz::scan(in.words, "hsera", "ser", in.posixly_correct);
     std::int32_t reloc = 0, debut = 0, fin = 0;
+    bool source_output = false;
     for (const auto& item : s.items) {
         if (item.kind == fuzz::Scanned::kError) {
             fuzz::check(ret == 1 && out.empty(), "a scanner error stops the run");
@@ -75,12 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         case 'r': reloc = value_of(item.value); break;
         case 's': debut = value_of(item.value); break;
+        case 'a': source_output = true; break;
         default: fin = value_of(item.value); break;
         }
     }
     fuzz::check(out.empty(), "nothing on standard output", out);
     fuzz::check(koddar::reloc == reloc && koddar::debut == debut && koddar::fin == fin,
                 "the last value of each option counts");
+    fuzz::check(koddar::source_output == source_output, "-a asks for source output");
     if (debut != 0 && debut < reloc) {
         fuzz::check(ret == 1 && err == "Bad starting address.\n", "start below the relocation", err);
         return 0;
