@@ -319,7 +319,8 @@ bool Assembler::number(Value& out)
     if (peek() == '$') {
         base = 16;
         ++pos_;
-    } else if (peek() == '0' && (peek(1) == 'x' || peek(1) == 'X') && std::isxdigit(static_cast<unsigned char>(peek(2)))) {
+    } else if (peek() == '0' && (peek(1) == 'x' || peek(1) == 'X') &&
+               std::isxdigit(static_cast<unsigned char>(peek(2)))) {
         base = 16;
         pos_ += 2;
     }
@@ -327,7 +328,9 @@ bool Assembler::number(Value& out)
     bool too_large = false;
     while (word_char(peek())) {
         const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(peek())));
-        const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
+        const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                          : c >= 'A' && c <= 'F'                      ? c - 'A' + 10
+                                                                      : 99;
         if (digit >= base)
             return fail(column, "bad number '" + std::string(s_.substr(column, pos_ + 1 - column)) + "'.");
         v = v * static_cast<unsigned long>(base) + static_cast<unsigned long>(digit);
@@ -482,8 +485,8 @@ bool Assembler::define(const std::string& name, std::size_t column, const Symbol
         return fail(column, "'" + name + "' is a register name and cannot be a label.");
     const auto found = symbols_.find(name);
     if (found != symbols_.end())
-        return fail(column,
-                    "duplicate label '" + name + "', first defined on line " + std::to_string(found->second.line) + ".");
+        return fail(column, "duplicate label '" + name + "', first defined on line " +
+                                std::to_string(found->second.line) + ".");
     if (symbol.type != SymbolType::Number && used_early_.count(name))
         return fail(column, "register name '" + name + "' is used before its EQU.");
     symbols_.emplace(name, symbol);

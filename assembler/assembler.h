@@ -14,9 +14,9 @@ struct Diagnostic {
 };
 
 struct Assembly {
-    std::uint32_t origin = 0;           // address of the first byte assembled
-    std::vector<unsigned char> bytes;   // from origin to the last byte assembled; gaps hold $FF
-    std::vector<Diagnostic> errors;     // sorted by position; the bytes are empty when there are any
+    std::uint32_t origin = 0;          // address of the first byte assembled
+    std::vector<unsigned char> bytes;  // from origin to the last byte assembled; gaps hold $FF
+    std::vector<Diagnostic> errors;    // sorted by position; the bytes are empty when there are any
 };
 
 // Assembles the whole source text. Lines end in LF (a CR before it is ignored).

@@ -113,7 +113,8 @@ const ErrorCase kErrors[] = {
     {" JMP $82",
      "t.asm:1:6: branch target $0082 is out of reach: 128 bytes away, the limit is -128 to 127.\n JMP $82\n     ^\n"},
     {" ORG $100\n\tJMP $7F",
-     "t.asm:2:6: branch target $007F is out of reach: -131 bytes away, the limit is -128 to 127.\n\tJMP $7F\n\t    ^\n"},
+     "t.asm:2:6: branch target $007F is out of reach: -131 bytes away, the limit is -128 to 127.\n\tJMP $7F\n\t    "
+     "^\n"},
     {" MOV %1,%2", "t.asm:1:2: no form of MOV takes these operands.\n MOV %1,%2\n ^\n"},
     {" LVDP", "t.asm:1:2: no form of LVDP takes these operands.\n LVDP\n ^\n"},
     {" TRAP 24", "t.asm:1:2: no form of TRAP takes these operands.\n TRAP 24\n ^\n"},
@@ -126,20 +127,21 @@ const ErrorCase kErrors[] = {
     {" BR VALUE0+1", "t.asm:1:5: 'VALUE0' is a register, not a value.\n BR VALUE0+1\n    ^\n"},
     {"R5: NOP", "t.asm:1:1: 'R5' is a register name and cannot be a label.\nR5: NOP\n^\n"},
     {" BYTE \"AB", "t.asm:1:7: string without its closing quote.\n BYTE \"AB\n      ^\n"},
-    {" ORG LATER\nLATER: NOP",
-     "t.asm:1:6: ORG needs a value defined on an earlier line.\n ORG LATER\n     ^\n"},
+    {" ORG LATER\nLATER: NOP", "t.asm:1:6: ORG needs a value defined on an earlier line.\n ORG LATER\n     ^\n"},
     {" ORG $FFFF\n MOVD %1,R2", "t.asm:2:2: the line does not fit below $10000.\n MOVD %1,R2\n ^\n"},
     {" ORG 0\n NOP\n ORG 0\n NOP", "t.asm:4:2: address $0000 is already assembled, on line 2.\n NOP\n ^\n"},
     {"X EQU Y\nY EQU X\n NOP",
      "t.asm:1:7: label 'Y' has no value: its definition depends on itself.\nX EQU Y\n      ^\n"
      "t.asm:2:7: label 'X' has no value: its definition depends on itself.\nY EQU X\n      ^\n"},
-    {" DEC C\nC EQU R3", "t.asm:1:2: no form of DEC takes these operands.\n DEC C\n ^\n"
-                         "t.asm:2:1: register name 'C' is used before its EQU.\nC EQU R3\n^\n"},
+    {" DEC C\nC EQU R3",
+     "t.asm:1:2: no form of DEC takes these operands.\n DEC C\n ^\n"
+     "t.asm:2:1: register name 'C' is used before its EQU.\nC EQU R3\n^\n"},
     {" ; nothing", "t.asm: nothing to assemble.\n"},
     // Every fault is reported, each once, in line order.
-    {" NOP X\n JMP Y\n MOVX", "t.asm:1:2: no form of NOP takes these operands.\n NOP X\n ^\n"
-                              "t.asm:2:6: undefined label 'Y'.\n JMP Y\n     ^\n"
-                              "t.asm:3:2: unknown mnemonic 'MOVX'.\n MOVX\n ^\n"},
+    {" NOP X\n JMP Y\n MOVX",
+     "t.asm:1:2: no form of NOP takes these operands.\n NOP X\n ^\n"
+     "t.asm:2:6: undefined label 'Y'.\n JMP Y\n     ^\n"
+     "t.asm:3:2: unknown mnemonic 'MOVX'.\n MOVX\n ^\n"},
 };
 
 class Errors : public testing::TestWithParam<ErrorCase> {};
