@@ -119,14 +119,19 @@ TEST_P(Command, StatusMessagesAndFiles)
     EXPECT_EQ(r.out, c.out);
     struct stat st;
     EXPECT_EQ(stat((dir + "/out.bin").c_str(), &st) == 0, c.target);
-    if (c.target)
+    if (c.target) {
         EXPECT_EQ(read_file(dir + "/out.bin"), "\xe0\xfe");
-    if (!c.target)
+    } else {
         EXPECT_NE(stat((dir + "/out.lst").c_str(), &st), 0) << "a listing was written after a failure";
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Command, testing::ValuesIn(command_cases()),
-                         [](const testing::TestParamInfo<CommandCase>& info) { return info.param.name; });
+std::string case_name(const testing::TestParamInfo<CommandCase>& param)
+{
+    return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Command, testing::ValuesIn(command_cases()), case_name);
 
 class Tools : public ScratchTest<> {};
 
