@@ -179,12 +179,15 @@ void Assembler::pass(int number)
 }
 
 // EQUs that named a later label get their value now, in as many rounds as their chain needs.
+// Each round goes from the last to the first, so that a chain written top-down (X EQU Y+1,
+// Y EQU Z+1, ...) takes one round, not one per link.
 void Assembler::resolve_pending()
 {
     bool progress = true;
     while (progress && !pending_.empty()) {
         progress = false;
-        for (auto it = pending_.begin(); it != pending_.end();) {
+        std::vector<std::size_t> left;
+        for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) {
             index_ = *it;
             s_ = lines_[index_];
             pos_ = 0;
@@ -201,12 +204,12 @@ void Assembler::resolve_pending()
                 Symbol& symbol = symbols_[name];
                 symbol.value = v.v;
                 symbol.known = true;
-                it = pending_.erase(it);
                 progress = true;
             } else {
-                ++it;
+                left.push_back(index_);
             }
         }
+        pending_.assign(left.rbegin(), left.rend());
     }
 }
 
