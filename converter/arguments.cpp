@@ -70,7 +70,7 @@ int ManageArguments(int argc, char* argv[])
     source = argv[optind];
     target = argv[optind + 1];
     if (same_file(source, target)) {
-        erreur(1);
+        erreur(kSameFile);
         return 1;
     }
     return 0;

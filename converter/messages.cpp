@@ -24,7 +24,7 @@ constexpr const char* kMessages[] = {
 };
 // clang-format on
 constexpr int kMessageCount = sizeof kMessages / sizeof kMessages[0];
-static_assert(kMessageCount == 12, "error codes run from 1 to 12");
+static_assert(kMessageCount == kSourceTooLarge, "one message for each code from 1 on");
 
 }  // namespace
 

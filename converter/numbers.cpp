@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -23,6 +24,10 @@ float read_duration(const char* token)
     // Through double on purpose: strtof rounds once, straight to float, and differs.
     return static_cast<float>(std::strtod(token, nullptr));
 }
+
+// The double rounding below needs the 64-bit significand of the x87 extended format; with a
+// long double that is only a double (or a wider quad) some divisors would come out different.
+static_assert(std::numeric_limits<long double>::digits == 64, "long double must have a 64-bit significand");
 
 double divisor_quotient(int type, float freq, float duration, int tempo)
 {

@@ -37,11 +37,11 @@ char* next_token()
     return std::strtok(nullptr, delimiters);
 }
 
-// Appends n bytes, or reports code 11 when they would pass the end of bufOUT.
+// Appends n bytes, or reports kStreamTooLong when they would pass the end of bufOUT.
 int emit(const unsigned char* bytes, int n)
 {
     if (pt + n > kBufOutSize)
-        return fail(11);
+        return fail(kStreamTooLong);
     std::memcpy(bufOUT + pt, bytes, static_cast<std::size_t>(n));
     pt += n;
     return 0;
@@ -50,13 +50,13 @@ int emit(const unsigned char* bytes, int n)
 int compile_repeat()
 {
     if (rept_flag)
-        return fail(8);
+        return fail(kBadStructure);
     char* token = next_token();
     if (!token)
-        return fail(8);
+        return fail(kBadStructure);
     int nb_rept = read_count(token);
     if (nb_rept < 1 || nb_rept > kMaxRepeat)
-        return fail(8);
+        return fail(kBadStructure);
     const unsigned char start = static_cast<unsigned char>(kSectionMark | nb_rept);
     if (emit(&start, 1))
         return 1;
@@ -68,7 +68,7 @@ int compile_repeat()
 int compile_end()
 {
     if (!rept_flag)
-        return fail(8);
+        return fail(kBadStructure);
     if (emit(&kSectionMark, 1))
         return 1;
     rept_flag = 0;
@@ -81,18 +81,18 @@ int compile_note(const char* name)
     int num_note = search_note(name);
     if (num_note < 0) {
         std::printf("%s\n", name);
-        return fail(7);
+        return fail(kBadNote);
     }
     char* token = next_token();
     if (!token)
-        return fail(9);
+        return fail(kBadDuration);
     float duration = read_duration(token);
     // A NaN passes here and is refused by the range check of the divisor.
     if (duration == 0.0f)
-        return fail(9);
+        return fail(kBadDuration);
     int diviseur = compute_diviseur(TypeDest, notes_freq[num_note][1], duration, tempo);
     if (diviseur == 0)
-        return fail(10);
+        return fail(kTooLong);
     const unsigned char event[3] = {
         static_cast<unsigned char>(static_cast<int>(notes_freq[num_note][0]) & 0xFF),
         static_cast<unsigned char>(diviseur & 0xFF),
@@ -133,7 +133,7 @@ int MUSConv()
             return 1;
     // The text ended inside a section: reported as a note error, with no token.
     if (rept_flag)
-        return fail(7);
+        return fail(kBadNote);
     if (emit(&kTerminator, 1))
         return 1;
     LengthOUT = pt;

@@ -26,30 +26,32 @@ enum Kind : std::uint8_t {
 };
 static_assert(K_ST == 36);
 
-// Indexes into `name`; must stay in the order of that table.
+// The mnemonic table in index order. Each mnemonic is written once: its index (enum Mnemonic)
+// and its text (table `name`) are both made from this list, so the two cannot drift apart.
+// UNDEF, the mnemonic of every undefined opcode, comes last with the text "????".
 // clang-format off
-enum Mnemonic : std::uint8_t {
-    NOP, IDLE, EINT, DINT, SETC, STSP, RETS, RETI, LDSP,
-    MOV, AND, OR, XOR, BTJO, BTJZ, ADD, ADC, SUB, SBB, MPY, CMP, DAC, DSB,
-    MOVP, ANDP, ORP, XORP, BTJOP, BTJZP,
-    MOVD, LDA, STA, BR, CMPA, CALL, TSTA, TSTB,
-    DEC, INC, INV, CLR, XCHB, LVDP, PUSH, POP, DJNZ, DECD, RR, RRC, RL, RLC,
-    JMP, JLT, JEQ, JHS, JGT, JGE, JNE, JL,
-    TRAP, WVDP, UNDEF,
-};
+#define KODDAR_MNEMONICS(X) \
+    X(NOP) X(IDLE) X(EINT) X(DINT) X(SETC) X(STSP) X(RETS) X(RETI) X(LDSP) \
+    X(MOV) X(AND) X(OR) X(XOR) X(BTJO) X(BTJZ) X(ADD) X(ADC) X(SUB) X(SBB) X(MPY) X(CMP) X(DAC) X(DSB) \
+    X(MOVP) X(ANDP) X(ORP) X(XORP) X(BTJOP) X(BTJZP) \
+    X(MOVD) X(LDA) X(STA) X(BR) X(CMPA) X(CALL) X(TSTA) X(TSTB) \
+    X(DEC) X(INC) X(INV) X(CLR) X(XCHB) X(LVDP) X(PUSH) X(POP) X(DJNZ) X(DECD) X(RR) X(RRC) X(RL) X(RLC) \
+    X(JMP) X(JLT) X(JEQ) X(JHS) X(JGT) X(JGE) X(JNE) X(JL) \
+    X(TRAP) X(WVDP)
 // clang-format on
 
-// clang-format off
-inline constexpr const char* name[] = {
-    "NOP", "IDLE", "EINT", "DINT", "SETC", "STSP", "RETS", "RETI", "LDSP",
-    "MOV", "AND", "OR", "XOR", "BTJO", "BTJZ", "ADD", "ADC", "SUB", "SBB", "MPY", "CMP", "DAC", "DSB",
-    "MOVP", "ANDP", "ORP", "XORP", "BTJOP", "BTJZP",
-    "MOVD", "LDA", "STA", "BR", "CMPA", "CALL", "TSTA", "TSTB",
-    "DEC", "INC", "INV", "CLR", "XCHB", "LVDP", "PUSH", "POP", "DJNZ", "DECD", "RR", "RRC", "RL", "RLC",
-    "JMP", "JLT", "JEQ", "JHS", "JGT", "JGE", "JNE", "JL",
-    "TRAP", "WVDP", "????",
+// Indexes into `name`.
+enum Mnemonic : std::uint8_t {
+#define KODDAR_MNEMONIC_ID(m) m,
+    KODDAR_MNEMONICS(KODDAR_MNEMONIC_ID) UNDEF
+#undef KODDAR_MNEMONIC_ID
 };
-// clang-format on
+
+inline constexpr const char* name[] = {
+#define KODDAR_MNEMONIC_TEXT(m) #m,
+    KODDAR_MNEMONICS(KODDAR_MNEMONIC_TEXT) "????"
+#undef KODDAR_MNEMONIC_TEXT
+};
 static_assert(std::size(name) == 62 && UNDEF == 61 && WVDP == 60 && LVDP == 42 && MOVP == 23);
 
 // One opcode: its mnemonic and the kind codes of its first, second and third operand.
@@ -323,5 +325,71 @@ inline constexpr Opcode opcode_map[] = {
 };
 // clang-format on
 static_assert(std::size(opcode_map) == 256);
+
+// Operand bytes that a kind code reads; the numbers 0 to 23 read none.
+constexpr int operand_bytes(int kind)
+{
+    switch (kind) {
+    case K_REG:
+    case K_PORT:
+    case K_IMM8:
+    case K_INDIRECT:
+    case K_REL: return 1;
+    case K_IMM16:
+    case K_ADDR:
+    case K_DIRECT:
+    case K_INDEXED: return 2;
+    default: return 0;
+    }
+}
+
+// Invariants of the map that the decoder and the formatter rely on, checked as it compiles.
+namespace opcode_map_checks {
+
+template <class Rule>
+constexpr bool every_row(Rule rule)
+{
+    for (unsigned opcode = 0; opcode < std::size(opcode_map); ++opcode)
+        if (!rule(opcode, opcode_map[opcode]))
+            return false;
+    return true;
+}
+
+constexpr int bytes_of(const Opcode& e)
+{
+    return operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3);
+}
+
+// The formatter reads the second position only as A, B, a register, a port or a displacement,
+// and the third only as a displacement.
+constexpr bool second_kind(int k)
+{
+    return k == K_NONE || k == K_A || k == K_B || k == K_REG || k == K_PORT || k == K_REL;
+}
+
+static_assert(every_row([](unsigned, const Opcode& e) { return e.op < std::size(name) && e.op != WVDP; }),
+              "every row names a mnemonic of the table, never WVDP (the port-46 rule makes it)");
+static_assert(every_row([](unsigned c, const Opcode& e) {
+                  return (e.op == TRAP) == (c >= 0xE8) && (e.op != TRAP || e.p1 == 255 - c);
+              }),
+              "TRAP rows are E8 to FF, numbered 255 minus the opcode");
+static_assert(every_row([](unsigned, const Opcode& e) {
+                  return (e.op == TRAP || (e.p1 >= K_NONE && e.p1 <= K_ST)) && second_kind(e.p2) &&
+                         (e.p3 == K_NONE || e.p3 == K_REL);
+              }),
+              "a kind code allowed in each position; numbers only for TRAP");
+static_assert(every_row([](unsigned, const Opcode& e) {
+                  return (e.p1 != K_NONE || e.p2 == K_NONE) && (e.p2 != K_NONE || e.p3 == K_NONE);
+              }),
+              "operands fill the positions from the first on");
+static_assert(every_row([](unsigned, const Opcode& e) {
+                  return (e.p1 != K_REL || bytes_of(e) == 1) && (e.p2 != K_REL || e.p3 == K_NONE);
+              }),
+              "a displacement is the last byte of its instruction");
+static_assert(every_row([](unsigned, const Opcode& e) { return bytes_of(e) <= 3; }), "at most three operand bytes");
+static_assert(every_row([](unsigned, const Opcode& e) { return e.op != UNDEF || bytes_of(e) == 0; }),
+              "an undefined opcode reads no operand byte");
+
+}  // namespace opcode_map_checks
 
 }  // namespace koddar

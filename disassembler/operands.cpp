@@ -34,6 +34,26 @@ constexpr const char* registre[] = {
 // clang-format on
 static_assert(std::size(registre) == 128);
 
+// From register 36 on, each name is "R" and its number.
+constexpr bool names_its_number(const char* text, unsigned n)
+{
+    if (text[0] != 'R')
+        return false;
+    unsigned value = 0;
+    for (const char* p = text + 1; *p != '\0'; ++p)
+        value = value * 10 + static_cast<unsigned>(*p - '0');
+    return value == n && text[1] != '0';
+}
+
+constexpr bool numbered_registers_are_named_by_number()
+{
+    for (unsigned n = 36; n < std::size(registre); ++n)
+        if (!names_its_number(registre[n], n))
+            return false;
+    return true;
+}
+static_assert(numbered_registers_are_named_by_number(), "registers 36 to 127 are named R36 to R127");
+
 constexpr unsigned kVideoPort = 46;  // MOVP to this port is the video write WVDP
 
 void append_byte_hex(unsigned n)

@@ -12,4 +12,9 @@ namespace koddar {
 // or the text could not be written.
 int write_source(std::FILE* out, std::int32_t nb);
 
+// The same with the map `map_path`: its trace says what is code, data comes out as BYTE, WORD and
+// TEXT lines, and the names of the map and the trace as labels, EQUs and operands. Writes the
+// inferred map to `write_path` unless it is nullptr. Also 1 after a bad or unwritable map.
+int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, const char* write_path);
+
 }  // namespace koddar

@@ -17,11 +17,15 @@ void append(char* dst, std::size_t size, const char* src)
     dst[used + n] = '\0';
 }
 
+// The format is one of the three literals below, each taking one unsigned value.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 ByteTexts::ByteTexts(const char* format)
 {
     for (unsigned n = 0; n < 256; ++n)
         std::snprintf(text_[n], sizeof text_[n], format, n);
 }
+#pragma GCC diagnostic pop
 
 const ByteTexts hex_lower("%02x");
 const ByteTexts hex_upper("%02X");

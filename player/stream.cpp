@@ -88,12 +88,16 @@ std::string fault_message(const Check& check)
         {Fault::NoTerminator, "Offset %zu: missing final 0x00.\n"},
         {Fault::BytesAfter, "Offset %zu: bytes after the final 0x00.\n"},
     };
+    // The texts are the literals above: %zu takes the offset, and %02X the byte of BadCode.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
     for (const auto& m : kMessages) {
         if (m.fault == check.fault) {
             return check.fault == Fault::BadCode ? format(m.text, check.offset, check.byte)
                                                  : format(m.text, check.offset);
         }
     }
+#pragma GCC diagnostic pop
     return {};
 }
 

@@ -18,11 +18,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <map>
 
 #include "doc_runs.h"
 #include "run_program.h"
+#include "shell.h"
 
 namespace {
 
@@ -47,26 +47,14 @@ bool built(const std::string& path)
     return !path.empty() && access(path.c_str(), X_OK) == 0;
 }
 
-std::string dir_of(const std::string& path)
-{
-    return path.substr(0, path.rfind('/'));
-}
-
 // Puts the build directories first on PATH, once.
 void prepare_environment()
 {
-    static bool done = false;
-    if (done)
-        return;
-    std::string path;
+    std::vector<std::string> paths;
     for (const auto& [name, program] : programs())
         if (built(program.path))
-            path += dir_of(program.path) + ":";
-    const char* old = std::getenv("PATH");
-    path += old ? old : "/usr/bin:/bin";
-    setenv("PATH", path.c_str(), 1);
-    setenv("LC_ALL", "C", 1);
-    done = true;
+            paths.push_back(program.path);
+    put_programs_on_path(paths);
 }
 
 std::string first_line(const std::string& text)
@@ -104,11 +92,6 @@ std::string without_line(const std::string& text, const std::string& line)
     if (!text.empty() && text.back() != '\n' && !out.empty())
         out.pop_back();
     return out;
-}
-
-RunResult run_shell(const std::string& command, const std::string& dir)
-{
-    return run_program("/bin/sh", {"-c", command}, RunOptions{dir, {}, {}});
 }
 
 struct Document {

@@ -2,6 +2,7 @@
 // compare the wrong text or, worse, nothing at all.
 #include <gtest/gtest.h>
 
+#include "case_file.h"
 #include "doc_runs.h"
 
 namespace {
@@ -83,6 +84,55 @@ TEST(MarkdownRuns, TakesConsoleBlocksOnly)
     };
     for (const auto& c : cases)
         expect_runs(markdown_runs(c.text), c.runs, c.name);
+}
+
+// The case file reader: if it lost a section, a case would compare nothing at all.
+TEST(CaseFile, ReadsEverySection)
+{
+    const std::string text =
+        "# a comment\n#\n--- command\nkoddar a.bin\necho x\n--- file a.bin hex\n00 ff\n12\n"
+        "--- file s.txt\n120 C4 1\n\n--- status 1\n--- stdout\nF000 00   \n--- stderr\nerr\n";
+    std::string error;
+    const CaseFile c = parse_case(text, error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(c.comment, "# a comment\n#\n");
+    EXPECT_EQ(c.command, "koddar a.bin\necho x\n");
+    ASSERT_EQ(c.files.size(), 2u);
+    EXPECT_EQ(c.files[0].name, "a.bin");
+    EXPECT_EQ(c.files[0].bytes, std::string("\x00\xff\x12", 3));
+    EXPECT_EQ(c.files[1].name, "s.txt");
+    EXPECT_EQ(c.files[1].bytes, "120 C4 1\n\n");
+    EXPECT_EQ(c.status, 1);
+    EXPECT_EQ(c.out, "F000 00   \n");
+    EXPECT_EQ(c.err, "err\n");
+    // Written back, the text is the same (hex files in lines of 16 bytes).
+    CaseFile again = c;
+    again.files[0].bytes = std::string(17, '\x01');
+    const CaseFile back = parse_case(format_case(again), error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(back.files[0].bytes, again.files[0].bytes);
+    EXPECT_EQ(format_case(back), format_case(again));
+}
+
+TEST(CaseFile, RefusesMalformedFiles)
+{
+    const struct {
+        const char* text;
+        const char* error;
+    } rows[] = {
+        {"--- status 0\n", "no command"},
+        {"--- command\nkoddar\n", "no status"},
+        {"--- command\nkoddar\n--- status 0\nstray\n", "a line after the status: stray"},
+        {"--- command\nkoddar\n--- status 0\n--- output\n", "unknown section: --- output"},
+        {"--- command\nkoddar\n--- file a hex\n0g\n--- status 0\n", "not a hex digit in a hex file"},
+        {"--- command\nkoddar\n--- file a hex\n012\n--- status 0\n", "odd number of hex digits"},
+        {"--- command\nkoddar\n--- status 0", "the last line has no newline"},
+    };
+    for (const auto& r : rows) {
+        std::string error;
+        parse_case(r.text, error);
+        EXPECT_EQ(error, r.error) << r.text;
+    }
 }
 
 }  // namespace

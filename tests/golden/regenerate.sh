@@ -1,6 +1,7 @@
 #!/bin/sh
-# Remakes the inputs of the golden runs and every expected file of tests/golden/runs.txt from
-# the built programs. Usage, from the top of a clone: tests/golden/regenerate.sh BUILD_DIR
+# Remakes the inputs of the golden runs, every expected file of tests/golden/runs.txt and the
+# expected output of every case file (*/tests/cases/*.case) from the built programs.
+# Usage, from the top of a clone: tests/golden/regenerate.sh BUILD_DIR
 # Review what changed with git diff before committing it.
 set -eu
 build=$(cd "${1:?usage: tests/golden/regenerate.sh BUILD_DIR}" && pwd)
@@ -31,3 +32,5 @@ grep -v '^#' runs.txt | grep -v '^[[:space:]]*$' | while read -r program input o
     esac
     echo "$expected"
 done
+CASES_UPDATE=1 "$build/tests/docs/doc_tests" --gtest_filter='Corpus/CaseFiles.*' > /dev/null
+echo "case files"
