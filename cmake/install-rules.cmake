@@ -10,7 +10,7 @@ include(GNUInstallDirs)
 
 get_filename_component(TMS_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 
-set(tms_programs melvox koddar melplay)
+set(tms_programs melvox koddar melplay kodasm)
 
 install(TARGETS ${tms_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(tms_installed "")
@@ -61,13 +61,14 @@ set(CPACK_PACKAGE_NAME "tms7000-devtools")
 set(CPACK_PACKAGE_VENDOR "Project maintainers")
 set(CPACK_PACKAGE_CONTACT "Project maintainers <maintainers@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "score converter, disassembler and note stream player for TMS7020/TMS7040 home computers")
+    "score converter, disassembler, assembler and note stream player for TMS7020/TMS7040 home computers")
 set(CPACK_PACKAGE_DESCRIPTION
     "melvox turns a plain-text music score into the binary note stream played by
 a home computer built around a TMS7020 or TMS7040 microcontroller. koddar
 disassembles a raw TMS7000-family code image into a fixed-column listing with
-the computer's own register names. melplay checks a note stream, lists it with
-its timing, writes a WAV preview of it or turns it back into a score.")
+the computer's own register names, or into source that kodasm assembles back
+into the same image. melplay checks a note stream, lists it with its timing,
+writes a WAV preview of it or turns it back into a score.")
 set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")

@@ -16,6 +16,7 @@ std::int32_t fin = 0;
 const char* source = nullptr;
 const char* map_file = nullptr;
 const char* map_out = nullptr;
+bool source_output = false;
 
 namespace {
 
@@ -63,7 +64,7 @@ const char* file_value(const char* arg)
 int ManageArguments(int argc, char** argv)
 {
     int c;
-    while ((c = getopt(argc, argv, "hs:e:r:m:w:")) != -1) {
+    while ((c = getopt(argc, argv, "hs:e:r:m:w:a")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 'r': reloc = option_value(optarg); break;
@@ -71,6 +72,7 @@ int ManageArguments(int argc, char** argv)
         case 'e': fin = option_value(optarg); break;
         case 'm': map_file = file_value(optarg); break;
         case 'w': map_out = file_value(optarg); break;
+        case 'a': source_output = true; break;
         default: report_option_error(optopt); return 1;
         }
     }

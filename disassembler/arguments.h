@@ -1,4 +1,4 @@
-// The command line of koddar: options -h, -r, -s, -e and the one operand, the source file.
+// The command line of koddar: options -h, -r, -s, -e, -a and the one operand, the source file.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@ extern std::int32_t fin;      // end address from -e, 0 when not given
 extern const char* source;    // the source file
 extern const char* map_file;  // -m: the map file, nullptr when not given
 extern const char* map_out;   // -w: where to write the inferred map, nullptr when not given
+extern bool source_output;    // -a: kodasm source instead of the listing
 
 // An option value: the argument with its first character skipped, read as base-16 strtol
 // and saturated to the signed 32-bit range. An empty argument reads 0.

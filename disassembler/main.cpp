@@ -10,6 +10,7 @@
 #include "image.h"
 #include "mapped_dump.h"
 #include "messages.h"
+#include "source_writer.h"
 #include "window.h"
 
 int main(int argc, char** argv)
@@ -26,8 +27,13 @@ int main(int argc, char** argv)
     std::int32_t nb = load(source, buffer);
     loaded_length = nb;
     int status = 1;
-    if (nb != 0 && fix_window(nb))
-        status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
+    if (nb != 0 && fix_window(nb)) {
+        if (source_output)
+            status =
+                map_file != nullptr ? write_mapped_source(stdout, nb, map_file, map_out) : write_source(stdout, nb);
+        else
+            status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
+    }
     std::free(buffer);
     // dump() has flushed and checked the listing; a write error may still show at the close.
     if (status == 0 && close(STDOUT_FILENO) != 0) {

@@ -50,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     koddar::reloc = koddar::debut = koddar::fin = 0;
     koddar::source = nullptr;
     koddar::map_file = koddar::map_out = nullptr;
+    koddar::source_output = false;
     optind = 0;
     int ret;
     std::string out, err;
@@ -60,10 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         err = cap.err();
     }
 
-    const fuzz::Scanned s = fuzz::scan(in.words, "hsermw", "sermw", in.posixly_correct);
+    const fuzz::Scanned s = fuzz::scan(in.words, "hsermwa", "sermw", in.posixly_correct);
     std::int32_t reloc = 0, debut = 0, fin = 0;
     std::string map_file, map_out;  // the file options' values, their first character skipped
     bool has_map = false, has_out = false;
+    bool source_output = false;
     for (const auto& item : s.items) {
         if (item.kind == fuzz::Scanned::kError) {
             fuzz::check(ret == 1 && out.empty(), "a scanner error stops the run");
@@ -78,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         case 'r': reloc = value_of(item.value); break;
         case 's': debut = value_of(item.value); break;
+        case 'a': source_output = true; break;
         case 'm':
             has_map = true;
             map_file = item.value.empty() ? "" : item.value.substr(1);
@@ -92,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(out.empty(), "nothing on standard output", out);
     fuzz::check(koddar::reloc == reloc && koddar::debut == debut && koddar::fin == fin,
                 "the last value of each option counts");
+    fuzz::check(koddar::source_output == source_output, "-a asks for source output");
     if (debut != 0 && debut < reloc) {
         fuzz::check(ret == 1 && err == "Bad starting address.\n", "start below the relocation", err);
         return 0;

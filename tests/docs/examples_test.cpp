@@ -17,7 +17,7 @@
 namespace {
 
 struct ExampleRun {
-    std::string program;  // melvox, koddar or melplay
+    std::string program;  // melvox, koddar, melplay or kodasm
     std::string input;    // file in the table's folder
     std::vector<std::string> options;
     std::vector<std::string> files;  // files of the folder named by the options
@@ -64,18 +64,20 @@ bool ends_with(const std::string& s, const std::string& tail)
 }
 
 // What the run makes: melvox the stream it writes, koddar its listing, melplay its standard
-// output or, for an expected .wav file, the preview it writes.
+// output or, for an expected .wav file, the preview it writes, kodasm the image it writes.
 std::string make(const ExampleRun& run, const std::string& folder, const std::string& dir)
 {
     std::vector<std::string> args = {folder + "/" + run.input};
     const std::string out = dir + "/out";
     unlink(out.c_str());
-    if (run.program == "melvox") {
+    if (run.program == "melvox" || run.program == "kodasm") {
         args.push_back(out);
         args.insert(args.end(), run.options.begin(), run.options.end());
-        const RunResult r = run_program(MELVOX_PATH, args);
+        const RunResult r = run_program(run.program == "melvox" ? MELVOX_PATH : KODASM_PATH, args);
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, out + " file written.\n");
+        if (run.program == "melvox") {
+            EXPECT_EQ(r.err, out + " file written.\n");
+        }
         return read_file(out);
     }
     args.insert(args.end(), run.options.begin(), run.options.end());
