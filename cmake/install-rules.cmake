@@ -10,7 +10,7 @@ include(GNUInstallDirs)
 
 get_filename_component(TMS_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 
-set(tms_programs melvox koddar melplay)
+set(tms_programs melvox koddar melplay kodasm)
 
 install(TARGETS ${tms_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(tms_installed "")
@@ -41,7 +41,7 @@ endforeach()
 
 # One path a line, relative to the install prefix; programs first, under the bin directory.
 list(JOIN tms_installed "\n" text)
-file(WRITE "${CMAKE_BINARY_DIR}/installed-files.txt" "${text}\n")
+file(WRITE "${PROJECT_BINARY_DIR}/installed-files.txt" "${text}\n")
 
 # A test that installs the build tree into a staging directory through DESTDIR and checks
 # that every listed file is there and that every installed program runs.
@@ -52,7 +52,7 @@ if(BUILD_TESTING)
                    -DSTAGE_DIR=${CMAKE_BINARY_DIR}/install-check
                    -DPREFIX=${CMAKE_INSTALL_PREFIX}
                    -DBINDIR=${CMAKE_INSTALL_BINDIR}
-                   -DFILE_LIST=${CMAKE_BINARY_DIR}/installed-files.txt
+                   -DFILE_LIST=${PROJECT_BINARY_DIR}/installed-files.txt
                    -P ${CMAKE_CURRENT_LIST_DIR}/check-install.cmake)
 endif()
 
@@ -61,13 +61,14 @@ set(CPACK_PACKAGE_NAME "tms7000-devtools")
 set(CPACK_PACKAGE_VENDOR "Project maintainers")
 set(CPACK_PACKAGE_CONTACT "Project maintainers <maintainers@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "score converter, disassembler and note stream player for TMS7020/TMS7040 home computers")
+    "score converter, disassembler, assembler and note stream player for TMS7020/TMS7040 home computers")
 set(CPACK_PACKAGE_DESCRIPTION
     "melvox turns a plain-text music score into the binary note stream played by
 a home computer built around a TMS7020 or TMS7040 microcontroller. koddar
 disassembles a raw TMS7000-family code image into a fixed-column listing with
-the computer's own register names. melplay checks a note stream, lists it with
-its timing, writes a WAV preview of it or turns it back into a score.")
+the computer's own register names, or into source that kodasm assembles back
+into the same image. melplay checks a note stream, lists it with its timing,
+writes a WAV preview of it or turns it back into a score.")
 set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")

@@ -26,6 +26,8 @@ int load();
 int save();
 // Releases whatever buffer was obtained.
 void end();
+// The exit status: `status`, or 1 after reporting a standard output that could not be written.
+int finish(int status);
 
 // Where init obtains its buffers; a test replaces it to make the allocation fail.
 extern void* (*buffer_alloc)(std::size_t size);

@@ -1,10 +1,13 @@
 // The converter's buffers and its two files: the score read whole, the stream written whole.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "converter.h"
 #include "messages.h"
+#include "output_file.h"
 
 unsigned char* bufIN = nullptr;
 unsigned char* bufOUT = nullptr;
@@ -47,26 +50,46 @@ int load()
         erreur(kSourceTooLarge);
         return 0;
     }
+    // Some editors put a UTF-8 byte order mark first; it is no part of the score.
+    static const unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+    if (std::memcmp(bufIN, kByteOrderMark, sizeof kByteOrderMark) == 0) {
+        std::memmove(bufIN, bufIN + sizeof kByteOrderMark, kBufInSize - sizeof kByteOrderMark);
+        std::memset(bufIN + kBufInSize - sizeof kByteOrderMark, 0, sizeof kByteOrderMark);
+    }
     return longueur;
 }
 
 int save()
 {
-    std::FILE* f = std::fopen(target, "wb");
-    if (!f) {
+    // Any tempo gives at least the final byte: an empty stream means the score had none.
+    if (LengthOUT == 0) {
+        std::fflush(stdout);
+        std::fputs("WARNING: No tempo at the start of the score, so the note stream is empty.\n", stderr);
+    }
+    OutputFile out;
+    if (out.open(target) != OutputFile::kOk) {
         erreur(kCannotSave);
         return -1;
     }
-    int longueur = static_cast<int>(std::fwrite(bufOUT, 1, static_cast<std::size_t>(LengthOUT), f));
-    // A buffered write may fail only when it is flushed by fclose.
-    bool closed = std::fclose(f) == 0;
-    if (longueur != LengthOUT || !closed) {
+    if (out.write(bufOUT, static_cast<std::size_t>(LengthOUT)) != OutputFile::kOk || out.commit() != OutputFile::kOk) {
         erreur(kCannotWrite);
         return -1;
     }
     std::fflush(stdout);  // the echo comes first when both streams share a file
     std::fprintf(stderr, "%s file written.\n", target);
-    return longueur;
+    return LengthOUT;
+}
+
+int finish(int status)
+{
+    // Flushed, checked and closed: a write error may show only at any of the three.
+    bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    written = close(STDOUT_FILENO) == 0 && written;
+    if (!written) {
+        std::fputs("Cannot write standard output.\n", stderr);
+        return 1;
+    }
+    return status;
 }
 
 void end()

@@ -7,15 +7,15 @@ int main(int argc, char* argv[])
 {
     banner();
     if (ManageArguments(argc, argv))
-        return 1;
+        return finish(1);
     if (init()) {
         end();
-        return 1;
+        return finish(1);
     }
     LengthIN = load();
     int status = 1;
     if (LengthIN != 0 && MUSConv() == 0 && save() >= 0)
         status = 0;
     end();
-    return status;
+    return finish(status);
 }

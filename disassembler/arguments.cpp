@@ -14,6 +14,9 @@ namespace koddar {
 std::int32_t debut = 0;
 std::int32_t fin = 0;
 const char* source = nullptr;
+const char* map_file = nullptr;
+const char* map_out = nullptr;
+bool source_output = false;
 
 namespace {
 
@@ -24,7 +27,7 @@ constexpr const char* kUsage = "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xS
 void report_option_error(int option)
 {
     const int c = static_cast<unsigned char>(option);
-    if (c == 'r' || c == 's' || c == 'e')
+    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w')
         std::fprintf(stderr, "Option -%c requires an argument.\n", c);
     else if (std::isprint(c))
         std::fprintf(stderr, "Unknown option `-%c'.\n", c);
@@ -53,15 +56,23 @@ std::int32_t option_value(const char* arg)
     return static_cast<std::int32_t>(value);
 }
 
+const char* file_value(const char* arg)
+{
+    return arg[0] == '\0' ? arg : arg + 1;
+}
+
 int ManageArguments(int argc, char** argv)
 {
     int c;
-    while ((c = getopt(argc, argv, "hs:e:r:")) != -1) {
+    while ((c = getopt(argc, argv, "hs:e:r:m:w:a")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 'r': reloc = option_value(optarg); break;
         case 's': debut = option_value(optarg); break;
         case 'e': fin = option_value(optarg); break;
+        case 'm': map_file = file_value(optarg); break;
+        case 'w': map_out = file_value(optarg); break;
+        case 'a': source_output = true; break;
         default: report_option_error(optopt); return 1;
         }
     }
@@ -72,6 +83,8 @@ int ManageArguments(int argc, char** argv)
         return refuse("Bad ending address.\n");
     if (argc - optind != 1)
         return refuse("One argument required: sourceFile.\n");
+    if (map_out != nullptr && map_file == nullptr)
+        return refuse("Option -w requires -m.\n");
     source = argv[optind];
     return 0;
 }

@@ -1,17 +1,24 @@
-// The command line of koddar: options -h, -r, -s, -e and the one operand, the source file.
+// The command line of koddar: options -h, -r, -s, -e, -a and the one operand, the source file.
 #pragma once
 
 #include <cstdint>
 
 namespace koddar {
 
-extern std::int32_t debut;  // start address from -s, 0 when not given
-extern std::int32_t fin;    // end address from -e, 0 when not given
-extern const char* source;  // the source file
+extern std::int32_t debut;    // start address from -s, 0 when not given
+extern std::int32_t fin;      // end address from -e, 0 when not given
+extern const char* source;    // the source file
+extern const char* map_file;  // -m: the map file, nullptr when not given
+extern const char* map_out;   // -w: where to write the inferred map, nullptr when not given
+extern bool source_output;    // -a: kodasm source instead of the listing
 
 // An option value: the argument with its first character skipped, read as base-16 strtol
 // and saturated to the signed 32-bit range. An empty argument reads 0.
 std::int32_t option_value(const char* arg);
+
+// A file name option value (-m, -w): the argument with its first character skipped, as for
+// the address options, so -m:file.map names file.map.
+const char* file_value(const char* arg);
 
 // Sets reloc, debut, fin and source; returns 0 when the run may go on, 1 after -h or a
 // refused command line, having printed its own messages.

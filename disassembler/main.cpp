@@ -1,4 +1,6 @@
 // koddar: lists a TMS7000-family code image as TMS7020/7040 assembly.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -6,7 +8,9 @@
 #include "decoder.h"
 #include "dump.h"
 #include "image.h"
+#include "mapped_dump.h"
 #include "messages.h"
+#include "source_writer.h"
 #include "window.h"
 
 int main(int argc, char** argv)
@@ -22,7 +26,19 @@ int main(int argc, char** argv)
     }
     std::int32_t nb = load(source, buffer);
     loaded_length = nb;
-    const int status = nb != 0 && fix_window(nb) ? dump(nb) : 1;
+    int status = 1;
+    if (nb != 0 && fix_window(nb)) {
+        if (source_output)
+            status =
+                map_file != nullptr ? write_mapped_source(stdout, nb, map_file, map_out) : write_source(stdout, nb);
+        else
+            status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
+    }
     std::free(buffer);
+    // dump() has flushed and checked the listing; a write error may still show at the close.
+    if (status == 0 && close(STDOUT_FILENO) != 0) {
+        std::fputs("Cannot write listing.\n", stderr);
+        status = 1;
+    }
     return status;
 }

@@ -21,7 +21,7 @@ const std::string kUsage = "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xStart
 std::string option_message(unsigned char c)
 {
     char line[64];
-    if (c == 'r' || c == 's' || c == 'e')
+    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w')
         std::snprintf(line, sizeof line, "Option -%c requires an argument.\n", c);
     else if (std::isprint(c))
         std::snprintf(line, sizeof line, "Unknown option `-%c'.\n", c);
@@ -49,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // main starts every run from these, and getopt from its very beginning.
     koddar::reloc = koddar::debut = koddar::fin = 0;
     koddar::source = nullptr;
+    koddar::map_file = koddar::map_out = nullptr;
+    koddar::source_output = false;
     optind = 0;
     int ret;
     std::string out, err;
@@ -59,8 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         err = cap.err();
     }
 
-    const fuzz::Scanned s = fuzz::scan(in.words, "hser", "ser", in.posixly_correct);
+    const fuzz::Scanned s = fuzz::scan(in.words, "hsermwa", "sermw", in.posixly_correct);
     std::int32_t reloc = 0, debut = 0, fin = 0;
+    std::string map_file, map_out;  // the file options' values, their first character skipped
+    bool has_map = false, has_out = false;
+    bool source_output = false;
     for (const auto& item : s.items) {
         if (item.kind == fuzz::Scanned::kError) {
             fuzz::check(ret == 1 && out.empty(), "a scanner error stops the run");
@@ -75,12 +80,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         case 'r': reloc = value_of(item.value); break;
         case 's': debut = value_of(item.value); break;
+        case 'a': source_output = true; break;
+        case 'm':
+            has_map = true;
+            map_file = item.value.empty() ? "" : item.value.substr(1);
+            break;
+        case 'w':
+            has_out = true;
+            map_out = item.value.empty() ? "" : item.value.substr(1);
+            break;
         default: fin = value_of(item.value); break;
         }
     }
     fuzz::check(out.empty(), "nothing on standard output", out);
     fuzz::check(koddar::reloc == reloc && koddar::debut == debut && koddar::fin == fin,
                 "the last value of each option counts");
+    fuzz::check(koddar::source_output == source_output, "-a asks for source output");
     if (debut != 0 && debut < reloc) {
         fuzz::check(ret == 1 && err == "Bad starting address.\n", "start below the relocation", err);
         return 0;
@@ -93,7 +108,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(ret == 1 && err == "One argument required: sourceFile.\n", "not one operand", err);
         return 0;
     }
+    if (has_out && !has_map) {
+        fuzz::check(ret == 1 && err == "Option -w requires -m.\n", "a map is written only from a map", err);
+        return 0;
+    }
     fuzz::check(ret == 0 && err.empty(), "an accepted command line prints nothing", err);
+    fuzz::check(has_map == (koddar::map_file != nullptr) && (!has_map || map_file == koddar::map_file),
+                "-m names the map file");
+    fuzz::check(has_out == (koddar::map_out != nullptr) && (!has_out || map_out == koddar::map_out),
+                "-w names the map to write");
     fuzz::check(koddar::source != nullptr && s.operands[0] == koddar::source, "the operand is the source");
     return 0;
 }

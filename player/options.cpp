@@ -1,4 +1,4 @@
-// getopt "ht:w:s" with permutation; option values carry a first character that is skipped
+// getopt "ht:w:sl:" with permutation; option values carry a first character that is skipped
 // (-t:3, -w:out.wav). Unlike the converter, a wrong -t value is refused: a preview in the
 // wrong timing would mislead.
 #include "options.h"
@@ -7,7 +7,10 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "wav.h"
 
 namespace melplay {
 
@@ -26,7 +29,7 @@ int refuse(const char* message)
 int report_option_error(int option)
 {
     const int c = static_cast<unsigned char>(option);
-    if (c == 't' || c == 'w') {
+    if (c == 't' || c == 'w' || c == 'l') {
         std::fprintf(stderr, "Option -%c requires an argument.\n", c);
     } else if (std::isprint(c)) {
         std::fprintf(stderr, "Unknown option `-%c'.\n", c);
@@ -36,13 +39,27 @@ int report_option_error(int option)
     return 1;
 }
 
+// -l:seconds, 1 to the WAV format's own bound; false for anything else.
+bool read_limit(const char* text, unsigned& seconds)
+{
+    const char* digits = text[0] != '\0' ? text + 1 : text;
+    const std::size_t n = std::strspn(digits, "0123456789");
+    if (n == 0 || digits[n] != '\0')
+        return false;
+    const unsigned long value = std::strtoul(digits, nullptr, 10);  // saturates: refused below
+    if (value < 1 || value > kMaxPreviewSeconds)
+        return false;
+    seconds = static_cast<unsigned>(value);
+    return true;
+}
+
 }  // namespace
 
 int parse_arguments(int argc, char** argv, Options& options)
 {
     optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
     int c;
-    while ((c = getopt(argc, argv, "ht:w:s")) != -1) {
+    while ((c = getopt(argc, argv, "ht:w:sl:")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 't':
@@ -60,6 +77,10 @@ int parse_arguments(int argc, char** argv, Options& options)
             options.wav = optarg + 1;
             break;
         case 's': options.score = true; break;
+        case 'l':
+            if (!read_limit(optarg, options.max_seconds))
+                return refuse("Preview limit must be -l:1 to -l:48696 (seconds).\n");
+            break;
         default: return report_option_error(optopt);
         }
     }

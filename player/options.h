@@ -1,13 +1,16 @@
 // The command line of melplay.
 #pragma once
 
+#include "wav.h"
+
 namespace melplay {
 
 struct Options {
     const char* source = nullptr;
-    int type = 1;               // how divisors are read: 1 or 3
-    const char* wav = nullptr;  // -w: the preview file, or nullptr
-    bool score = false;         // -s: the score text instead of the listing
+    int type = 1;                                   // how divisors are read: 1 or 3
+    const char* wav = nullptr;                      // -w: the preview file, or nullptr
+    bool score = false;                             // -s: the score text instead of the listing
+    unsigned max_seconds = kDefaultPreviewSeconds;  // -l: the longest preview written
 };
 
 extern const char kUsage[];

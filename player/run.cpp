@@ -25,20 +25,24 @@ int fail(const std::string& message)
 
 }  // namespace
 
-bool read_stream_file(const char* path, std::vector<unsigned char>& bytes)
+Read read_stream_file(const char* path, std::vector<unsigned char>& bytes)
 {
     std::FILE* f = std::fopen(path, "rb");
     if (!f)
-        return false;
+        return Read::CannotOpen;
     struct stat st;
     bool ok = fstat(fileno(f), &st) == 0 && !S_ISDIR(st.st_mode);
-    unsigned char chunk[1 << 16];
-    std::size_t n;
-    while (ok && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
+    // One byte past the limit is enough to refuse, so /dev/zero ends at once.
+    bytes.resize(kMaxStreamBytes + 1);
+    std::size_t n = 0, got;
+    while (ok && n < bytes.size() && (got = std::fread(bytes.data() + n, 1, bytes.size() - n, f)) > 0)
+        n += got;
     ok = ok && !std::ferror(f);
     std::fclose(f);
-    return ok;
+    bytes.resize(n);
+    if (!ok)
+        return Read::CannotOpen;
+    return n > kMaxStreamBytes ? Read::TooLong : Read::Ok;
 }
 
 int run(int argc, char** argv)
@@ -48,8 +52,11 @@ int run(int argc, char** argv)
     if (parse_arguments(argc, argv, options))
         return 1;
     std::vector<unsigned char> bytes;
-    if (!read_stream_file(options.source, bytes))
-        return fail("Cannot open source file.\n");
+    switch (read_stream_file(options.source, bytes)) {
+    case Read::Ok: break;
+    case Read::CannotOpen: return fail("Cannot open source file.\n");
+    case Read::TooLong: return fail("Stream file too long: melplay reads at most 65536 bytes.\n");
+    }
     Stream stream;
     Check check = check_stream(bytes, stream);
     if (check.fault != Fault::None)
@@ -76,7 +83,7 @@ int run(int argc, char** argv)
 
     if (options.wav) {
         std::string error;
-        if (!write_preview(options.wav, options.source, stream, options.type, error))
+        if (!write_preview(options.wav, options.source, stream, options.type, error, options.max_seconds))
             return fail(error);
         std::fprintf(stderr, "%s file written.\n", options.wav);
     }

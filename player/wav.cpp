@@ -3,17 +3,15 @@
 // when it is shorter than 20 ms.
 #include "wav.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "notes.h"
+#include "output_file.h"
 #include "text.h"
 
 namespace melplay {
@@ -92,44 +90,10 @@ private:
     double ramp_;
 };
 
-std::string directory_of(const std::string& path)
-{
-    std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool same_file(const std::string& a, const std::string& b)
 {
     struct stat sa, sb;
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-bool write_all(std::FILE* f, const void* data, std::size_t n)
-{
-    return std::fwrite(data, 1, n, f) == n;
-}
-
-bool write_samples(std::FILE* f, const Stream& stream, int type)
-{
-    std::vector<unsigned char> buf;
-    buf.reserve(1 << 16);
-    bool ok = true;
-    play(stream, type, [&](int code, std::uint64_t from, std::uint64_t to) {
-        Tone tone(code, to - from);
-        for (std::uint64_t i = 0; i < to - from && ok; ++i) {
-            auto v = static_cast<std::uint16_t>(tone.sample(i));
-            buf.push_back(static_cast<unsigned char>(v & 0xFF));
-            buf.push_back(static_cast<unsigned char>(v >> 8));
-            if (buf.size() >= (1 << 16)) {
-                ok = write_all(f, buf.data(), buf.size());
-                buf.clear();
-            }
-        }
-        return ok;
-    });
-    return ok && write_all(f, buf.data(), buf.size());
 }
 
 }  // namespace
@@ -157,54 +121,66 @@ std::string wav_header(std::uint64_t samples)
     return h;
 }
 
+std::string preview_refusal(const Stream& stream, int type, unsigned max_seconds, std::uint64_t& samples)
+{
+    samples = preview_samples(stream, type);
+    if (samples > kMaxSamples) {
+        return format("Preview too long: a WAV file holds at most %llu samples (%.0f s).\n",
+                      static_cast<unsigned long long>(kMaxSamples), static_cast<double>(kMaxSamples) / kSampleRate);
+    }
+    if (samples > std::uint64_t{max_seconds} * kSampleRate) {
+        return format("Preview too long: %.1f s, more than %u s (raise the limit with -l:seconds, up to %u).\n",
+                      static_cast<double>(samples) / kSampleRate, max_seconds, kMaxPreviewSeconds);
+    }
+    return {};
+}
+
+bool render_preview(const Stream& stream, int type, std::uint64_t samples, const Sink& sink)
+{
+    const std::string header = wav_header(samples);
+    if (!sink(reinterpret_cast<const unsigned char*>(header.data()), header.size()))
+        return false;
+    std::vector<unsigned char> buf;
+    buf.reserve(1 << 16);
+    bool ok = true;
+    play(stream, type, [&](int code, std::uint64_t from, std::uint64_t to) {
+        Tone tone(code, to - from);
+        for (std::uint64_t i = 0; i < to - from && ok; ++i) {
+            auto v = static_cast<std::uint16_t>(tone.sample(i));
+            buf.push_back(static_cast<unsigned char>(v & 0xFF));
+            buf.push_back(static_cast<unsigned char>(v >> 8));
+            if (buf.size() >= (1 << 16)) {
+                ok = sink(buf.data(), buf.size());
+                buf.clear();
+            }
+        }
+        return ok;
+    });
+    return ok && sink(buf.data(), buf.size());
+}
+
 bool write_preview(const std::string& path, const std::string& source, const Stream& stream, int type,
-                   std::string& error)
+                   std::string& error, unsigned max_seconds)
 {
     // Checked before anything is created.
-    const std::uint64_t samples = preview_samples(stream, type);
-    if (samples > kMaxSamples) {
-        error = format("Preview too long: a WAV file holds at most %llu samples (%.0f s).\n",
-                       static_cast<unsigned long long>(kMaxSamples), static_cast<double>(kMaxSamples) / kSampleRate);
+    std::uint64_t samples = 0;
+    error = preview_refusal(stream, type, max_seconds, samples);
+    if (!error.empty())
         return false;
-    }
     if (same_file(path, source)) {
         error = format("Preview file %s is the stream file itself.\n", path.c_str());
         return false;
     }
-    auto fail = [&](int err) {
-        error = format("Cannot write preview file %s: %s.\n", path.c_str(), std::strerror(err));
-        return false;
-    };
-    std::string temp = directory_of(path) + "/.melplay-XXXXXX";
-    int fd = mkstemp(&temp[0]);
-    if (fd < 0)
-        return fail(errno);
-    mode_t mask = umask(0);
-    umask(mask);
-    int err = 0;
-    if (fchmod(fd, 0666 & ~mask) != 0)
-        err = errno;
-    std::FILE* f = err ? nullptr : fdopen(fd, "wb");
-    if (!f) {
-        err = err ? err : errno;
-        close(fd);
-    } else {
-        const std::string header = wav_header(samples);
-        errno = 0;
-        bool ok = write_all(f, header.data(), header.size()) && write_samples(f, stream, type) && std::fflush(f) == 0 &&
-                  fsync(fileno(f)) == 0;
-        if (!ok)
-            err = errno ? errno : EIO;
-        if (std::fclose(f) != 0 && !err)
-            err = errno ? errno : EIO;
-    }
-    if (!err && std::rename(temp.c_str(), path.c_str()) != 0)
-        err = errno;
-    if (err) {
-        unlink(temp.c_str());
-        return fail(err);
-    }
-    return true;
+    OutputFile out;
+    bool ok = out.open(path.c_str()) == OutputFile::kOk &&
+              render_preview(stream, type, samples,
+                             [&out](const unsigned char* bytes, std::size_t n) {
+                                 return out.write(bytes, n) == OutputFile::kOk;
+                             }) &&
+              out.commit() == OutputFile::kOk;
+    if (!ok)
+        error = format("Cannot write preview file %s: %s.\n", path.c_str(), std::strerror(out.error()));
+    return ok;
 }
 
 }  // namespace melplay

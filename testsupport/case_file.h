@@ -18,7 +18,9 @@
 // in a fresh directory that holds the files; a file's lines each end in a newline, or with
 // "hex" after its name it holds the bytes written as hex pairs. stdout and stderr are the exact
 // text, every line ending in a newline; a stream left out must be empty. Cases that should fail
-// are named bad-....
+// are named bad-.... A new case may be written with its comment, command, files and a
+// "--- status 0" line alone: tests/golden/regenerate.sh (or the doc_tests program run with
+// CASES_UPDATE=1) fills in what the programs print, for review with git diff.
 #pragma once
 
 #include <cctype>

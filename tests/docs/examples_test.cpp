@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -15,10 +17,11 @@
 namespace {
 
 struct ExampleRun {
-    std::string program;  // melvox, koddar or melplay
+    std::string program;  // melvox, koddar, melplay or kodasm
     std::string input;    // file in the table's folder
     std::vector<std::string> options;
-    std::string expected;  // file in the table's folder
+    std::vector<std::string> files;  // files of the folder named by the options
+    std::string expected;            // file in the table's folder
     int line = 0;
 };
 
@@ -40,9 +43,16 @@ std::vector<ExampleRun> read_runs(const std::string& folder)
         EXPECT_FALSE(run.expected.empty() || (fields >> extra))
             << "runs.txt:" << number << ": want four fields: " << line;
         std::istringstream list(options);
-        for (std::string option; std::getline(list, option, ',');)
+        for (std::string option; std::getline(list, option, ',');) {
+            // "@name" in an option names a file of the table's folder (as in -m:@delay.map).
+            const auto at = option.find('@');
+            if (at != std::string::npos) {
+                run.files.push_back(option.substr(at + 1));
+                option = option.substr(0, at) + folder + "/" + option.substr(at + 1);
+            }
             if (option != "-")
                 run.options.push_back(option);
+        }
         runs.push_back(run);
     }
     return runs;
@@ -54,18 +64,20 @@ bool ends_with(const std::string& s, const std::string& tail)
 }
 
 // What the run makes: melvox the stream it writes, koddar its listing, melplay its standard
-// output or, for an expected .wav file, the preview it writes.
+// output or, for an expected .wav file, the preview it writes, kodasm the image it writes.
 std::string make(const ExampleRun& run, const std::string& folder, const std::string& dir)
 {
     std::vector<std::string> args = {folder + "/" + run.input};
     const std::string out = dir + "/out";
     unlink(out.c_str());
-    if (run.program == "melvox") {
+    if (run.program == "melvox" || run.program == "kodasm") {
         args.push_back(out);
         args.insert(args.end(), run.options.begin(), run.options.end());
-        const RunResult r = run_program(MELVOX_PATH, args);
+        const RunResult r = run_program(run.program == "melvox" ? MELVOX_PATH : KODASM_PATH, args);
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, out + " file written.\n");
+        if (run.program == "melvox") {
+            EXPECT_EQ(r.err, out + " file written.\n");
+        }
         return read_file(out);
     }
     args.insert(args.end(), run.options.begin(), run.options.end());
@@ -86,10 +98,26 @@ std::string make(const ExampleRun& run, const std::string& folder, const std::st
     return {};
 }
 
-// Where two outputs part: the first differing line of each, so that a listing of hundreds of
-// lines, or a binary file, does not flood the report.
+bool is_text(const std::string& s)
+{
+    for (char c : s)
+        if (!std::isprint(static_cast<unsigned char>(c)) && c != '\n' && c != '\t')
+            return false;
+    return true;
+}
+
+// Where two outputs part: the first differing line of a text, or the first differing byte
+// of a binary file, so that a listing of hundreds of lines does not flood the report.
 std::string first_difference(const std::string& got, const std::string& want)
 {
+    if (!is_text(got) || !is_text(want)) {
+        std::size_t i = 0;
+        while (i < got.size() && i < want.size() && got[i] == want[i])
+            ++i;
+        char text[80];
+        std::snprintf(text, sizeof text, "byte %zu of %zu (want %zu bytes)", i, got.size(), want.size());
+        return text;
+    }
     const std::vector<std::string> g = split_lines(got), w = split_lines(want);
     for (std::size_t i = 0; i < g.size() || i < w.size(); ++i) {
         const std::string a = i < g.size() ? g[i] : "<end>", b = i < w.size() ? w[i] : "<end>";
@@ -129,6 +157,7 @@ TEST_P(RunsTable, EveryFileIsCoveredByARun)
     for (const ExampleRun& run : read_runs(folder)) {
         covered.insert(run.input);
         covered.insert(run.expected);
+        covered.insert(run.files.begin(), run.files.end());
     }
     DIR* d = opendir(folder.c_str());
     ASSERT_NE(d, nullptr);

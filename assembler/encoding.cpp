@@ -1,0 +1,128 @@
+// The index from mnemonic to opcodes, built once from the disassembler's opcode map, and the
+// choice of one opcode for the operands of a source line.
+#include "encoding.h"
+
+#include <array>
+#include <iterator>
+
+#include "opcode_map.h"
+
+namespace kodasm {
+
+namespace {
+
+using namespace koddar;
+
+// The usual TMS7000 names for the same instructions.
+struct Alias {
+    const char* text;
+    Mnemonic mnemonic;
+};
+constexpr Alias kAliases[] = {
+    {"JN", JLT}, {"JZ", JEQ}, {"JC", JHS}, {"JP", JGT}, {"JPZ", JGE}, {"JNZ", JNE}, {"JNC", JL}, {"CLRC", TSTA},
+};
+
+// Opcodes of each mnemonic, in opcode order; undefined opcodes are left out.
+struct FormIndex {
+    std::array<std::vector<std::uint8_t>, std::size(name)> opcodes;
+    FormIndex()
+    {
+        for (unsigned code = 0; code < 256; ++code)
+            if (opcode_map[code].op != UNDEF)
+                opcodes[opcode_map[code].op].push_back(static_cast<std::uint8_t>(code));
+    }
+};
+
+const FormIndex& index()
+{
+    static const FormIndex table;
+    return table;
+}
+
+// How well an operand fits a kind: -1 not at all, 0 exactly, 1 as register 0 or 1 written A or B.
+int fit(const Operand& operand, int kind)
+{
+    if (kind < K_NONE)  // a TRAP number
+        return operand.form == Form::Value && (!operand.known || operand.value == kind) ? 0 : -1;
+    switch (operand.form) {
+    case Form::A: return kind == K_A ? 0 : kind == K_REG ? 1 : -1;
+    case Form::B: return kind == K_B ? 0 : kind == K_REG ? 1 : -1;
+    case Form::Reg: return kind == K_REG ? 0 : -1;
+    case Form::Port: return kind == K_PORT ? 0 : -1;
+    case Form::Imm: return kind == K_IMM8 || kind == K_IMM16 ? 0 : -1;
+    case Form::Value: return kind == K_ADDR || kind == K_REL ? 0 : -1;
+    case Form::Direct: return kind == K_DIRECT ? 0 : -1;
+    case Form::Indexed: return kind == K_INDEXED ? 0 : -1;
+    case Form::Indirect: return kind == K_INDIRECT ? 0 : -1;
+    case Form::Status: return kind == K_ST ? 0 : -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int find_mnemonic(const std::string& upper)
+{
+    for (const Alias& alias : kAliases)
+        if (upper == alias.text)
+            return alias.mnemonic;
+    for (int m = 0; m < UNDEF; ++m)
+        if (upper == name[m])
+            return m;
+    return -1;
+}
+
+int operand_bytes(int kind)
+{
+    switch (kind) {
+    case K_REG:
+    case K_PORT:
+    case K_IMM8:
+    case K_INDIRECT:
+    case K_REL: return 1;
+    case K_IMM16:
+    case K_ADDR:
+    case K_DIRECT:
+    case K_INDEXED: return 2;
+    default: return 0;  // K_NONE, K_A, K_B, K_ST and the TRAP numbers
+    }
+}
+
+int instruction_length(unsigned opcode)
+{
+    const Opcode& entry = opcode_map[opcode & 0xFF];
+    return 1 + operand_bytes(entry.p1) + operand_bytes(entry.p2) + operand_bytes(entry.p3);
+}
+
+int choose_opcode(int mnemonic, const std::vector<Operand>& operands)
+{
+    if (mnemonic < 0 || mnemonic >= UNDEF || operands.size() > 3)
+        return -1;
+    int best = -1;
+    int best_length = 0;
+    int best_cost = 0;
+    for (const std::uint8_t code : index().opcodes[static_cast<std::size_t>(mnemonic)]) {
+        const Opcode& entry = opcode_map[code];
+        const int kinds[3] = {entry.p1, entry.p2, entry.p3};
+        int cost = 0;
+        bool fits = true;
+        for (std::size_t i = 0; i < 3 && fits; ++i) {
+            if (i >= operands.size()) {
+                fits = kinds[i] == K_NONE;
+                continue;
+            }
+            const int f = fit(operands[i], kinds[i]);
+            fits = f >= 0;
+            cost += f;
+        }
+        const int length = instruction_length(code);
+        if (fits && (best < 0 || length < best_length || (length == best_length && cost < best_cost))) {
+            best = code;
+            best_length = length;
+            best_cost = cost;
+        }
+    }
+    return best;
+}
+
+}  // namespace kodasm

@@ -1,0 +1,65 @@
+// The map file: what the user knows about an image. Entry points to trace code from, names for
+// addresses, registers and ports, and the ranges that hold data rather than code.
+//
+// One directive a line; '#' or ';' starts a comment:
+//   code ADDR [NAME]        an entry point
+//   label ADDR NAME         a name for an address
+//   bytes ADDR END [NAME]   data listed as bytes        (END is the last address of the range)
+//   words ADDR END [NAME]   data listed as 16-bit words, high byte first
+//   addrs ADDR END [NAME]   a table of 16-bit code addresses, each an entry point
+//   text ADDR END [NAME]    ASCII text
+//   vectors                 the TRAP vectors FFD0-FFFF, where loaded, as an addrs table
+//   reg N NAME, port N NAME a name for register N or port N (decimal, 0 to 255)
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace koddar {
+
+enum class DataKind : std::uint8_t { Bytes, Words, Addrs, Text };
+
+struct MapRange {
+    std::int32_t start;  // relocated addresses, both inside the image
+    std::int32_t end;    // last address of the range
+    DataKind kind;
+    int line;  // line of the map that declared it
+};
+
+struct MapEntry {
+    std::int32_t address;  // inside the image
+    int line;
+};
+
+struct MapName {
+    std::int32_t address;  // anywhere: a name may stand for an address outside the image
+    std::string name;
+    int line;
+};
+
+struct Map {
+    std::vector<MapEntry> entries;  // in the order of the file
+    std::vector<MapName> names;     // every address name: label directives, named entries and ranges
+    std::vector<MapRange> ranges;   // the vectors' range included
+    std::vector<std::string> reg = std::vector<std::string>(256);   // empty: the built-in name
+    std::vector<std::string> port = std::vector<std::string>(256);  // empty: Pn
+    int vectors_line = 0;                                           // line of `vectors`, 0 when absent
+};
+
+constexpr std::size_t kMaxNameLength = 32;
+constexpr std::size_t kMaxMapSize = 1 << 20;  // a map file is read up to this many bytes
+
+// The TRAP vector table: TRAP n jumps through the word at kVectorTop - 2n, high byte first.
+constexpr std::int32_t kVectorBase = 0xFFD0;
+constexpr std::int32_t kVectorTop = 0xFFFE;
+
+// Reads map text for an image of `length` bytes at `reloc`. On the first fault prints
+// "path:LINE: message" on the standard error and returns false.
+bool parse_map(const char* text, std::size_t size, const char* path, std::int32_t reloc, std::int32_t length, Map& map);
+
+// Reads the map file `path` (with a bound) and parses it; false after a message.
+bool read_map(const char* path, std::int32_t reloc, std::int32_t length, Map& map);
+
+}  // namespace koddar

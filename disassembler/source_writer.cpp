@@ -1,0 +1,405 @@
+// Source lines are the listing's mnemonic and operand columns, changed only where kodasm would
+// read the listing's text as other bytes:
+// - registers 0 and 1 in a register-file operand print as A and B, which also name the forms
+//   with A and B built in (MOV B,A is 62, and 12 01 too): they are written R0 and R1;
+// - a branch target is written in 16 bits, where the program counter wraps;
+// - undefined opcodes, LVDP (whose register byte the listing does not show) and an instruction
+//   cut off by the end of the image are written as BYTE, with the listing's text as a comment.
+// With a map, the trace decides what is code; data is written as BYTE, WORD and TEXT as the
+// mapped listing groups it, and the names of the map and of the trace become labels, EQUs and
+// operands.
+#include "source_writer.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "address.h"
+#include "data_lines.h"
+#include "decoder.h"
+#include "map.h"
+#include "map_writer.h"
+#include "opcode_map.h"
+#include "symbols.h"
+#include "text.h"
+#include "tracer.h"
+
+namespace koddar {
+
+namespace {
+
+constexpr std::size_t kSourceMnemonic = 8;
+constexpr std::size_t kSourceOperand = 15;
+constexpr std::size_t kSourceComment = 40;
+
+// Operand bytes of each kind, in the order the decoder reads them.
+int operand_size(int kind)
+{
+    switch (kind) {
+    case K_REG:
+    case K_PORT:
+    case K_IMM8:
+    case K_INDIRECT:
+    case K_REL: return 1;
+    case K_IMM16:
+    case K_ADDR:
+    case K_DIRECT:
+    case K_INDEXED: return 2;
+    default: return 0;
+    }
+}
+
+unsigned byte_at(std::int32_t off)
+{
+    return static_cast<unsigned char>(Mgetc(off));
+}
+
+std::string hex2(unsigned n)
+{
+    return std::string("$") + hex_upper[n].text;
+}
+
+std::string hex4(std::uint32_t v)
+{
+    char text[12];
+    Cursor out(text);
+    out.put('$');
+    out.put_hex4(v & 0xFFFFu);
+    const std::size_t n = out.finish();
+    return std::string(text, n);
+}
+
+// Names kodasm reads as registers or ports cannot be labels there: A, B, ST, Rn, Pn and every
+// name the decoder prints for a register.
+bool register_like(const std::string& name)
+{
+    static const std::unordered_set<std::string> names = [] {
+        std::unordered_set<std::string> set = {"A", "B", "ST"};
+        unsigned char* const saved = buffer;
+        const std::int32_t saved_length = loaded_length;
+        unsigned char bytes[2] = {0xD2, 0};  // DEC with a register operand
+        buffer = bytes;
+        loaded_length = 2;
+        char line[kLineSize];
+        for (int n = 0; n < 256; ++n) {
+            bytes[1] = static_cast<unsigned char>(n);
+            Dasmtms7020(line, 0);
+            set.insert(param);
+        }
+        buffer = saved;
+        loaded_length = saved_length;
+        return set;
+    }();
+    std::string u = name;
+    for (char& c : u)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (u.size() >= 2 && (u[0] == 'R' || u[0] == 'P') && u.find_first_not_of("0123456789", 1) == std::string::npos)
+        return true;
+    return names.count(u) != 0;
+}
+
+class Writer {
+public:
+    Writer(std::FILE* out, const Map* map, const Trace* trace) : out_(out), map_(map), trace_(trace)
+    {
+        if (map_ == nullptr)
+            return;
+        range_.assign(trace_->use.size(), -1);
+        for (std::size_t i = 0; i < map_->ranges.size(); ++i) {
+            const MapRange& r = map_->ranges[i];
+            for (std::int32_t at = r.start; at <= r.end; ++at)
+                range_[static_cast<std::size_t>(sub32(at, reloc))] = static_cast<int>(i);
+        }
+    }
+
+    void write(std::int32_t from, std::int32_t to);
+
+private:
+    bool mapped() const { return map_ != nullptr; }
+    Use use(std::int32_t off) const { return mapped() ? trace_->use[static_cast<std::size_t>(off)] : Use::Code; }
+    const std::string* name_at(std::int32_t off) const;
+    const std::string* name_of(std::int32_t address) const;
+    const std::string* reg_name(unsigned n) const;
+    const std::string* port_name(unsigned n) const;
+
+    void line(const char* mnemonic, const std::string& operands, const std::string& comment = "");
+    void equ(const std::string& name, const std::string& value);
+    void definitions(std::int32_t from, std::int32_t to);
+    std::int32_t instruction(std::int32_t off);
+    std::int32_t data(std::int32_t off, std::int32_t to);
+    std::string operand(int kind, const char* printed, std::int32_t off) const;
+
+    std::FILE* out_;
+    const Map* map_;
+    const Trace* trace_;
+    std::vector<int> range_;                // per offset: index of its map range, -1 outside ranges
+    std::vector<bool> line_start_;          // per offset: a line of the source starts there
+    std::unordered_set<std::string> used_;  // names written as labels or EQUs
+};
+
+const std::string* Writer::name_at(std::int32_t off) const
+{
+    const std::string* name = mapped() ? symbols->at_offset(off) : nullptr;
+    return name != nullptr && !register_like(*name) ? name : nullptr;
+}
+
+const std::string* Writer::name_of(std::int32_t address) const
+{
+    const std::string* name = mapped() ? symbols->address(address) : nullptr;
+    return name != nullptr && !register_like(*name) ? name : nullptr;
+}
+
+const std::string* Writer::reg_name(unsigned n) const
+{
+    const std::string* name = mapped() ? symbols->reg(n) : nullptr;
+    return name != nullptr && !register_like(*name) ? name : nullptr;
+}
+
+const std::string* Writer::port_name(unsigned n) const
+{
+    const std::string* name = mapped() ? symbols->port(n) : nullptr;
+    return name != nullptr && !register_like(*name) ? name : nullptr;
+}
+
+void Writer::line(const char* mnemonic, const std::string& operands, const std::string& comment)
+{
+    std::string text(kSourceMnemonic, ' ');
+    text += mnemonic;
+    if (!operands.empty() || !comment.empty()) {
+        text.resize(std::max(text.size(), kSourceOperand), ' ');
+        text += operands;
+    }
+    if (!comment.empty()) {
+        text.resize(std::max(text.size() + 1, kSourceComment), ' ');
+        text += "; " + comment;
+    }
+    std::fprintf(out_, "%s\n", text.c_str());
+}
+
+void Writer::equ(const std::string& name, const std::string& value)
+{
+    std::string text = name;
+    text.resize(std::max(text.size() + 1, kSourceMnemonic), ' ');
+    text += "EQU";
+    text.resize(std::max(text.size() + 1, kSourceOperand), ' ');
+    text += value;
+    std::fprintf(out_, "%s\n", text.c_str());
+}
+
+// The text of one operand: the decoder's, with the names of the map and the trace, R0 and R1
+// for registers 0 and 1, and branch targets in 16 bits.
+std::string Writer::operand(int kind, const char* printed, std::int32_t off) const
+{
+    const unsigned n = byte_at(off);
+    const std::uint32_t word = n << 8 | byte_at(off + 1);
+    const std::string* name = nullptr;
+    switch (kind) {
+    case K_REG:
+        if ((name = reg_name(n)) != nullptr)
+            return *name;
+        return n <= 1 ? (n == 0 ? "R0" : "R1") : printed;
+    case K_INDIRECT: return (name = reg_name(n)) != nullptr ? "*" + *name : printed;
+    case K_PORT: return (name = port_name(n)) != nullptr ? *name : printed;
+    case K_ADDR: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? *name : printed;
+    case K_DIRECT: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "@" + *name : printed;
+    case K_INDEXED: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "@" + *name + "(B)" : printed;
+    case K_REL: {
+        const std::int32_t target = add32(add32(reloc, off + 1), static_cast<std::int8_t>(n));
+        if ((name = name_of(target)) != nullptr)
+            return *name;
+        return hex4(static_cast<std::uint32_t>(target));
+    }
+    default: return printed;
+    }
+}
+
+std::int32_t Writer::instruction(std::int32_t off)
+{
+    char ligne[kLineSize];
+    const std::int32_t next = Dasmtms7020(ligne, off);
+    const Opcode& entry = opcode_map[byte_at(off)];
+    const bool cut =
+        next > loaded_length || (mapped() && next > off + 1 && use(std::min(next, loaded_length) - 1) != Use::CodeMore);
+    if (cut || entry.op == UNDEF || entry.op == LVDP) {
+        std::string bytes;
+        const std::int32_t end = std::min(next, loaded_length);
+        for (std::int32_t i = off; i < end; ++i)
+            bytes += (i == off ? "" : ",") + hex2(byte_at(i));
+        std::string comment = mnemo;
+        if (param[0] != '\0')
+            comment += std::string(" ") + param;
+        line("BYTE", bytes, next > loaded_length ? "cut off by the end of the image" : comment);
+        return end;
+    }
+    // The operands the decoder printed, one piece each, in the order of the bytes they read.
+    std::string operands;
+    const char* piece = param;
+    std::int32_t at = off + 1;
+    for (const int kind : {entry.p1, entry.p2, entry.p3}) {
+        if (kind == K_NONE)
+            continue;
+        const int size = operand_size(kind);
+        if (kind == K_PORT && mnemo == name[WVDP]) {  // the video port is not printed
+            at += size;
+            continue;
+        }
+        const char* end = std::strchr(piece, ',');
+        const std::string printed(piece, end ? static_cast<std::size_t>(end - piece) : std::strlen(piece));
+        piece = end ? end + 1 : piece + printed.size();
+        if (!operands.empty())
+            operands += ",";
+        operands += operand(kind, printed.c_str(), at);
+        at += size;
+    }
+    line(mnemo, operands);
+    return next;
+}
+
+// A directive of up to kDataLineBytes bytes of one kind, cut where the mapped listing cuts its
+// data lines: at the window's end, a label, code and the edge of a range.
+std::int32_t Writer::data(std::int32_t off, std::int32_t to)
+{
+    const Use u = use(off);
+    const int range = u == Use::Data ? range_[static_cast<std::size_t>(off)] : -1;
+    const DataKind kind = range >= 0 ? map_->ranges[static_cast<std::size_t>(range)].kind : DataKind::Bytes;
+    int count = 1;
+    while (count < kDataLineBytes && off + count < to && off + count < loaded_length && use(off + count) == u &&
+           (u != Use::Data || range_[static_cast<std::size_t>(off + count)] == range) &&
+           symbols->at_offset(off + count) == nullptr)
+        ++count;
+    std::string values;
+    if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1) {
+        count &= ~1;
+        for (int i = 0; i < count; i += 2) {
+            const std::uint32_t word = byte_at(off + i) << 8 | byte_at(off + i + 1);
+            const std::string* name = kind == DataKind::Addrs ? name_of(static_cast<std::int32_t>(word)) : nullptr;
+            values += (i == 0 ? "" : ",") + (name != nullptr ? *name : hex4(word));
+        }
+        line("WORD", values);
+        return off + count;
+    }
+    if (kind == DataKind::Text) {
+        bool quoted = false;
+        for (int i = 0; i < count; ++i) {
+            const unsigned c = byte_at(off + i);
+            const bool printable = c >= 0x20 && c < 0x7F && c != '"';
+            if (printable && !quoted)
+                values += values.empty() ? "\"" : ",\"";
+            else if (!printable && quoted)
+                values += "\"";
+            if (printable)
+                values += static_cast<char>(c);
+            else
+                values += (values.empty() ? "" : ",") + hex2(c);
+            quoted = printable;
+        }
+        if (quoted)
+            values += "\"";
+        line("TEXT", values);
+        return off + count;
+    }
+    for (int i = 0; i < count; ++i)
+        values += (i == 0 ? "" : ",") + hex2(byte_at(off + i));
+    line("BYTE", values);
+    return off + count;
+}
+
+// Names that no line of the window carries become EQUs: addresses outside the window, inside an
+// instruction or outside the image, and the map's register and port names.
+void Writer::definitions(std::int32_t from, std::int32_t to)
+{
+    line_start_.assign(trace_->use.size(), false);
+    for (std::int32_t off = from; off < to;) {
+        line_start_[static_cast<std::size_t>(off)] = true;
+        if (use(off) == Use::Code) {
+            char ligne[kLineSize];
+            off = std::min(Dasmtms7020(ligne, off), std::max(off + 1, loaded_length));
+        } else {
+            ++off;  // data lines are cut at every label, so each labelled data byte starts one
+        }
+    }
+    for (unsigned n = 0; n < 256; ++n) {
+        if (const std::string* r = reg_name(n))
+            equ(*r, "R" + std::to_string(n));
+        if (const std::string* p = port_name(n))
+            equ(*p, "P" + std::to_string(n));
+    }
+    for (const MapName& label : trace_->labels) {
+        const std::int32_t off = sub32(label.address, reloc);
+        const bool here = off >= 0 && off < to && off >= from && line_start_[static_cast<std::size_t>(off)] &&
+                          symbols->at_offset(off) == &label.name;
+        if (register_like(label.name) || here || !used_.insert(label.name).second)
+            continue;
+        equ(label.name, hex4(static_cast<std::uint32_t>(label.address)));
+    }
+}
+
+void Writer::write(std::int32_t from, std::int32_t to)
+{
+    if (mapped())
+        definitions(from, to);
+    line("ORG", hex4(static_cast<std::uint32_t>(add32(reloc, from))));
+    for (std::int32_t off = from; off < to;) {
+        if (use(off) != Use::CodeMore) {
+            if (const std::string* label = name_at(off))
+                std::fprintf(out_, "%s:\n", label->c_str());
+        }
+        off = use(off) == Use::Code ? instruction(off) : data(off, to);
+    }
+}
+
+bool fits_16_bits()
+{
+    const long long first = reloc;
+    const long long last = first + loaded_length - 1;
+    if (first >= 0 && last <= 0xFFFF)
+        return true;
+    std::fputs("Source output needs the image within addresses 0000 to FFFF.\n", stderr);
+    return false;
+}
+
+int finish(std::FILE* out)
+{
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fputs("Cannot write source.\n", stderr);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int write_source(std::FILE* out, std::int32_t nb)
+{
+    if (!fits_16_bits())
+        return 1;
+    Writer(out, nullptr, nullptr).write(a, nb);
+    return finish(out);
+}
+
+int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, const char* write_path)
+{
+    if (!fits_16_bits())
+        return 1;
+    Map map;
+    if (!read_map(map_path, reloc, loaded_length, map))
+        return 1;
+    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
+    if (write_path != nullptr) {
+        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
+            std::fputs("Cannot write map file.\n", stderr);
+            return 1;
+        }
+        std::fprintf(stderr, "%s file written.\n", write_path);
+    }
+    const Symbols names(map, trace, reloc);
+    symbols = &names;
+    Writer(out, &map, &trace).write(a, nb);
+    symbols = nullptr;
+    return finish(out);
+}
+
+}  // namespace koddar

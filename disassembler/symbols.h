@@ -1,0 +1,51 @@
+// The names a mapped listing prints in place of numbers: labels for addresses (the map's and the
+// tracer's), and the map's names for registers and ports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "map.h"
+#include "tracer.h"
+
+namespace koddar {
+
+class Symbols {
+public:
+    Symbols(const Map& map, const Trace& trace, std::int32_t reloc);
+
+    // nullptr where there is no name.
+    const std::string* address(std::int32_t at) const;
+    const std::string* at_offset(std::int32_t offset) const;
+    const std::string* reg(unsigned n) const { return name_or_null(map_.reg[n & 0xFF]); }
+    const std::string* port(unsigned n) const { return name_or_null(map_.port[n & 0xFF]); }
+
+private:
+    static const std::string* name_or_null(const std::string& s) { return s.empty() ? nullptr : &s; }
+
+    const Map& map_;
+    const Trace& trace_;
+    std::int32_t reloc_;
+    std::vector<std::int32_t> by_offset_;  // index into trace_.labels, -1 for none
+};
+
+// The names the operand formatter uses; nullptr (the default) prints every operand as a number.
+extern const Symbols* symbols;
+
+// What the operand formatter asks: the name in place of an address (an operand value), a
+// register or a port, or nullptr; always nullptr without a map.
+inline const std::string* address_name(std::uint32_t v)
+{
+    return symbols != nullptr ? symbols->address(static_cast<std::int32_t>(v)) : nullptr;
+}
+inline const std::string* register_name(unsigned n)
+{
+    return symbols != nullptr ? symbols->reg(n) : nullptr;
+}
+inline const std::string* port_name(unsigned n)
+{
+    return symbols != nullptr ? symbols->port(n) : nullptr;
+}
+
+}  // namespace koddar

@@ -1,0 +1,130 @@
+// The map reader: every fault it refuses, with its line number, and the forms it accepts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "map.h"
+
+using namespace koddar;
+
+namespace {
+
+struct Bad {
+    const char* map;
+    const char* message;  // what follows "m.map:"
+};
+
+// An image of 0x30 bytes at F000, so F000 to F02F.
+bool parse(const std::string& text, Map& map, std::string& err, std::int32_t reloc = 0xF000, std::int32_t length = 0x30)
+{
+    testing::internal::CaptureStderr();
+    const bool ok = parse_map(text.data(), text.size(), "m.map", reloc, length, map);
+    err = testing::internal::GetCapturedStderr();
+    return ok;
+}
+
+// clang-format off
+const Bad kBad[] = {
+    {"frob F000\n",                               "1: Unknown directive `frob'.\n"},
+    {"CODE F000\n",                               "1: Unknown directive `CODE'.\n"},
+    {"code F000\n\n# fine\ncode F0G0\n",          "4: Bad address `F0G0'.\n"},
+    {"code 0x\n",                                 "1: Bad address `0x'.\n"},
+    {"code\n",                                    "1: Missing address.\n"},
+    {"code F000 MAIN extra\n",                    "1: Too many fields.\n"},
+    {"code F000 a b c d e f\n",                   "1: Too many fields.\n"},
+    {"code EFFF\n",                               "1: Address outside the image.\n"},
+    {"code F030\n",                               "1: Address outside the image.\n"},
+    {"code -1\n",                                 "1: Address outside the image.\n"},
+    {"label F000\n",                              "1: Missing name.\n"},
+    {"label\n",                                   "1: Missing address.\n"},
+    {"label F000 9LIVES\n",                       "1: Bad name `9LIVES'.\n"},
+    {"label F000 MY-NAME\n",                      "1: Bad name `MY-NAME'.\n"},
+    {"label F000 A\n",                            "1: Name `A' is reserved.\n"},
+    {"label F000 ST\n",                           "1: Name `ST' is reserved.\n"},
+    {"label F000 ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456\n", "1: Name `ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456' is longer than 32 characters.\n"},
+    {"label F000 X\nlabel F001 X\n",              "2: Name `X' already used on line 1.\n"},
+    {"code F000 X\nlabel F000 Y\n",               "2: Address already named `X' on line 1.\n"},
+    {"label F001 L_F000\n",                       "1: Name `L_F000' is kept for address F000.\n"},
+    {"bytes F000\n",                              "1: Missing end address.\n"},
+    {"bytes F010 F00F\n",                         "1: Range ends before it starts.\n"},
+    {"words F020 F030\n",                         "1: Range outside the image.\n"},
+    {"text EFFF F000\n",                          "1: Range outside the image.\n"},
+    {"bytes F000 F00F\naddrs F00F F010\n",        "2: Range overlaps the one on line 1.\n"},
+    {"code F004\nbytes F000 F00F\n",              "2: Range holds the entry point on line 1.\n"},
+    {"bytes F000 F00F\ncode F004\n",              "2: Entry point inside the data range on line 1.\n"},
+    {"bytes F000 F001 T\nlabel F010 T\n",         "2: Name `T' already used on line 1.\n"},
+    {"vectors\n",                                 "1: The TRAP vectors are not in the image.\n"},
+    {"vectors now\n",                             "1: Too many fields.\n"},
+    {"reg 256 BIG\n",                             "1: Bad number `256'.\n"},
+    {"reg 0x10 HEX\n",                            "1: Bad number `0x10'.\n"},
+    {"port 46\n",                                 "1: Missing name.\n"},
+    {"port\n",                                    "1: Missing number.\n"},
+    {"reg 3 COUNT\nreg 3 OTHER\n",                "2: Register 3 already named `COUNT'.\n"},
+    {"port 4 LEDS\nport 4 LIGHTS\n",              "2: Port 4 already named `LEDS'.\n"},
+    {"reg 3 COUNT\nport 4 COUNT\n",               "2: Name `COUNT' already used for a register or port.\n"},
+    {"label F000 COUNT\nreg 3 COUNT\n",           "2: Name `COUNT' already used on line 1.\n"},
+    {"reg 3 COUNT\nlabel F000 COUNT\n",           "2: Name `COUNT' already used for a register or port.\n"},
+    {"code F000 ; fine\r\ncode F001\r\nlabel\r\n", "3: Missing address.\n"},
+};
+// clang-format on
+
+}  // namespace
+
+TEST(MapReader, RefusesEachFaultWithItsLine)
+{
+    for (const Bad& b : kBad) {
+        Map map;
+        std::string err;
+        EXPECT_FALSE(parse(b.map, map, err)) << b.map;
+        EXPECT_EQ(err, std::string("m.map:") + b.message) << b.map;
+    }
+}
+
+TEST(MapReader, ReadsEveryDirective)
+{
+    Map map;
+    std::string err;
+    const std::string text =
+        "# a comment\n"
+        "  code\tF000  START ; the reset entry\n"
+        "code 0xF002#no blank needed\n"
+        "label E000 ROM_PRINT\n"
+        "label +F004 L_F004\n"
+        "bytes F010 F013 TABLE\n"
+        "words F014 F017\n"
+        "addrs F018 F01B JT\n"
+        "text F01C F01F\n"
+        "reg 3 COUNT\n"
+        "port 255 VIDEO_2\n"
+        "code F003";  // no line break at the end
+    ASSERT_TRUE(parse(text, map, err)) << err;
+    EXPECT_EQ(err, "");
+    ASSERT_EQ(map.entries.size(), 3u);
+    EXPECT_EQ(map.entries[1].address, 0xF002);
+    EXPECT_EQ(map.entries[2].line, 12);
+    ASSERT_EQ(map.names.size(), 5u);
+    EXPECT_EQ(map.names[1].address, 0xE000);  // a name may lie outside the image
+    EXPECT_EQ(map.names[2].name, "L_F004");
+    ASSERT_EQ(map.ranges.size(), 4u);
+    EXPECT_EQ(map.ranges[2].kind, DataKind::Addrs);
+    EXPECT_EQ(map.ranges[2].end, 0xF01B);
+    EXPECT_EQ(map.reg[3], "COUNT");
+    EXPECT_EQ(map.port[255], "VIDEO_2");
+}
+
+TEST(MapReader, TakesTheVectorsThatAreLoaded)
+{
+    // The image F000-FFE4 holds the vectors FFD0 to FFE3 whole; FFE4's low byte is not loaded.
+    Map map;
+    std::string err;
+    ASSERT_TRUE(parse("vectors\n", map, err, 0xF000, 0xFE5)) << err;
+    ASSERT_EQ(map.ranges.size(), 1u);
+    EXPECT_EQ(map.ranges[0].start, 0xFFD0);
+    EXPECT_EQ(map.ranges[0].end, 0xFFE3);
+    EXPECT_EQ(map.vectors_line, 1);
+    // An image from FFD5 on holds FFD6 to FFFF.
+    Map top;
+    ASSERT_TRUE(parse("vectors\n", top, err, 0xFFD5, 0x2B)) << err;
+    EXPECT_EQ(top.ranges[0].start, 0xFFD6);
+    EXPECT_EQ(top.ranges[0].end, 0xFFFF);
+}

@@ -1,0 +1,340 @@
+// The tracer: a work list of paths, each decoded straight on until its flow ends or it runs into
+// something that cannot be code. It reads the opcode map's kinds, never the listing text.
+#include "tracer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "address.h"
+#include "opcode_map.h"
+
+namespace koddar {
+
+namespace {
+
+// An image offset, known not to be negative, as an index.
+inline std::size_t index(std::int32_t off)
+{
+    return static_cast<std::size_t>(off);
+}
+
+constexpr int operand_bytes(int kind)
+{
+    switch (kind) {
+    case K_REG:
+    case K_PORT:
+    case K_IMM8:
+    case K_INDIRECT:
+    case K_REL: return 1;
+    case K_IMM16:
+    case K_ADDR:
+    case K_DIRECT:
+    case K_INDEXED: return 2;
+    default: return 0;  // K_NONE, K_A, K_B, K_ST and the TRAP numbers
+    }
+}
+
+constexpr std::array<std::uint8_t, 256> make_lengths()
+{
+    std::array<std::uint8_t, 256> lengths{};
+    for (unsigned i = 0; i < 256; ++i) {
+        const Opcode& e = opcode_map[i];
+        lengths[i] = static_cast<std::uint8_t>(1 + operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3));
+    }
+    return lengths;
+}
+
+constexpr std::array<std::uint8_t, 256> kLengths = make_lengths();
+static_assert(kLengths[0x00] == 1 && kLengths[0x8E] == 3 && kLengths[0x88] == 4 && kLengths[0xA6] == 4);
+
+// What an instruction does to the flow, read from its opcode and operand bytes.
+struct Flow {
+    bool ends = false;         // JMP, BR, RETS, RETI: no next instruction
+    int targets = 0;           // branch targets to follow
+    std::int32_t target[2]{};  // addresses
+    bool reads = false;        // a direct or indexed data address
+    std::int32_t data = 0;     // its address
+    Note note = Note::None;
+};
+
+class Tracer {
+public:
+    Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+        : map_(map), image_(image), length_(length), reloc_(reloc)
+    {
+        t_.use.assign(static_cast<std::size_t>(length), Use::Data);
+        t_.note.assign(static_cast<std::size_t>(length), Note::None);
+        range_line_.assign(static_cast<std::size_t>(length), 0);
+        for (const MapRange& r : map.ranges)
+            for (std::int32_t at = r.start; at <= r.end; ++at)
+                range_line_[static_cast<std::size_t>(offset(at))] = r.line;
+    }
+
+    Trace run();
+
+private:
+    struct Path {
+        std::int32_t offset;
+        std::int32_t from;
+        int from_line;
+    };
+
+    std::int32_t offset(std::int32_t address) const { return sub32(address, reloc_); }
+    std::int32_t address(std::int32_t off) const { return add32(reloc_, off); }
+    bool inside(std::int32_t off) const { return off >= 0 && off < length_; }
+    unsigned byte(std::int32_t off) const { return inside(off) ? image_[off] : 0; }
+    unsigned word(std::int32_t off) const { return byte(off) << 8 | byte(off + 1); }
+
+    Flow flow(std::int32_t off) const;
+    void follow(Path path);
+    void linear();
+    bool placeable(std::int32_t off, int length, const Path& path);
+    void mark(std::int32_t off, int length, const Flow& f);
+    void stop(Stop::Why why, std::int32_t at, std::int32_t other, const Path& path)
+    {
+        t_.stops.push_back({why, at, other, path.from, path.from_line});
+    }
+    void push_entries();
+    void name_references();
+
+    const Map& map_;
+    const unsigned char* image_;
+    std::int32_t length_;
+    std::int32_t reloc_;
+    Trace t_;
+    std::vector<int> range_line_;  // per offset: the map line of its data range, 0 outside ranges
+    std::vector<Path> work_;
+};
+
+Flow Tracer::flow(std::int32_t off) const
+{
+    const unsigned opcode = byte(off);
+    const Opcode& e = opcode_map[opcode];
+    const std::int32_t next = add32(off, kLengths[opcode]);
+    Flow f;
+    f.ends = e.op == JMP || e.op == BR || e.op == RETS || e.op == RETI;
+    std::int32_t at = add32(off, 1);  // the operand bytes, in order
+    for (int kind : {e.p1, e.p2, e.p3}) {
+        switch (kind) {
+        case K_REL:  // always the last byte: the target is the next instruction plus d
+            f.target[f.targets++] = add32(address(next), static_cast<std::int8_t>(byte(at)));
+            break;
+        case K_ADDR: f.target[f.targets++] = static_cast<std::int32_t>(word(at)); break;
+        case K_DIRECT:
+            f.reads = true;
+            f.data = static_cast<std::int32_t>(word(at));
+            break;
+        case K_INDEXED:
+            if (e.op == BR || e.op == CALL) {
+                f.note = Note::Indexed;
+            } else {
+                f.reads = true;
+                f.data = static_cast<std::int32_t>(word(at));
+            }
+            break;
+        case K_INDIRECT:
+            if (e.op == BR || e.op == CALL)
+                f.note = Note::Indirect;
+            break;
+        default: break;
+        }
+        at = add32(at, operand_bytes(kind));
+    }
+    if (e.op == TRAP) {
+        const std::int32_t vector = offset(kVectorTop - 2 * e.p1);
+        if (inside(vector) && inside(vector + 1))
+            f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
+        else
+            f.note = Note::NoVector;
+    }
+    return f;
+}
+
+// Whether an instruction of `length` bytes fits at `off`: all its bytes loaded, none already
+// code or declared data. The opcode byte itself has been checked.
+bool Tracer::placeable(std::int32_t off, int length, const Path& path)
+{
+    for (int i = 1; i < length; ++i) {
+        const std::int32_t at = off + i;
+        if (!inside(at) || t_.use[static_cast<std::size_t>(at)] != Use::Data ||
+            range_line_[static_cast<std::size_t>(at)] != 0) {
+            stop(Stop::Overlap, address(off), address(at), path);
+            return false;
+        }
+    }
+    return true;
+}
+
+void Tracer::mark(std::int32_t off, int length, const Flow& f)
+{
+    t_.use[static_cast<std::size_t>(off)] = Use::Code;
+    for (int i = 1; i < length; ++i)
+        t_.use[index(off + i)] = Use::CodeMore;
+    t_.note[static_cast<std::size_t>(off)] = f.note;
+    if (f.note != Note::None)
+        ++t_.not_followed;
+    const std::int32_t from = address(off);
+    for (int i = 0; i < f.targets; ++i)
+        t_.refs.push_back({f.target[i], from});
+    if (f.reads)
+        t_.refs.push_back({f.data, from});
+}
+
+// One path, decoded straight on; the branches it meets are queued.
+void Tracer::follow(Path path)
+{
+    std::int32_t off = path.offset;
+    for (;;) {
+        const std::int32_t at = address(off);
+        if (!inside(off)) {
+            stop(Stop::Outside, at, 0, path);
+            return;
+        }
+        const Use use = t_.use[static_cast<std::size_t>(off)];
+        if (use == Use::Code)
+            return;  // traced already
+        if (use == Use::CodeMore) {
+            std::int32_t start = off;
+            while (t_.use[static_cast<std::size_t>(start)] != Use::Code)
+                --start;
+            stop(Stop::Inside, at, address(start), path);
+            return;
+        }
+        if (range_line_[static_cast<std::size_t>(off)] != 0) {
+            stop(Stop::InData, at, range_line_[static_cast<std::size_t>(off)], path);
+            return;
+        }
+        const unsigned opcode = byte(off);
+        if (opcode_map[opcode].op == UNDEF) {
+            stop(Stop::Undefined, at, 0, path);
+            return;
+        }
+        const int length = kLengths[opcode];
+        if (!placeable(off, length, path))
+            return;
+        const Flow f = flow(off);
+        mark(off, length, f);
+        // Queued last first, so that the first target is traced next.
+        for (int i = f.targets; i-- > 0;)
+            work_.push_back({offset(f.target[i]), at, 0});
+        if (f.ends)
+            return;
+        off += length;
+        path = {off, at, 0};
+    }
+}
+
+// Without entry points every byte outside the ranges is code, decoded one after the other as
+// without a map; an instruction cut short by a range or the end of the image stays data.
+void Tracer::linear()
+{
+    std::int32_t off = 0;
+    while (off < length_) {
+        if (range_line_[static_cast<std::size_t>(off)] != 0) {
+            ++off;
+            continue;
+        }
+        const int length = kLengths[byte(off)];
+        bool fits = true;
+        for (int i = 1; i < length && fits; ++i)
+            fits = inside(off + i) && range_line_[index(off + i)] == 0;
+        if (!fits) {
+            ++off;
+            continue;
+        }
+        mark(off, length, flow(off));
+        off += length;
+    }
+}
+
+void Tracer::push_entries()
+{
+    std::vector<std::int32_t> roots;
+    std::vector<Path> paths;
+    for (const MapEntry& e : map_.entries) {
+        paths.push_back({offset(e.address), e.address, e.line});
+        roots.push_back(e.address);
+    }
+    for (const MapRange& r : map_.ranges) {
+        if (r.kind != DataKind::Addrs)
+            continue;
+        for (std::int32_t at = r.start; at < r.end; at += 2) {
+            const auto target = static_cast<std::int32_t>(word(offset(at)));
+            paths.push_back({offset(target), at, 0});
+            roots.push_back(target);
+            t_.refs.push_back({target, at});
+        }
+    }
+    // In address order, whatever the order of the map: a map written back traces the same.
+    std::stable_sort(paths.begin(), paths.end(), [](const Path& x, const Path& y) { return x.offset < y.offset; });
+    work_.assign(paths.rbegin(), paths.rend());
+    std::sort(roots.begin(), roots.end());
+    t_.entries = static_cast<std::int32_t>(std::unique(roots.begin(), roots.end()) - roots.begin());
+}
+
+// Every referenced address in the image without a name gets one: L_XXXX where code starts,
+// D_XXXX on data. Addresses inside an instruction stay unnamed.
+void Tracer::name_references()
+{
+    std::sort(t_.refs.begin(), t_.refs.end(),
+              [](const Ref& x, const Ref& y) { return x.target != y.target ? x.target < y.target : x.from < y.from; });
+    t_.refs.erase(std::unique(t_.refs.begin(), t_.refs.end(),
+                              [](const Ref& x, const Ref& y) { return x.target == y.target && x.from == y.from; }),
+                  t_.refs.end());
+    std::vector<bool> named(static_cast<std::size_t>(length_), false);
+    t_.labels = map_.names;
+    for (const MapName& n : map_.names)
+        if (inside(offset(n.address)))
+            named[static_cast<std::size_t>(offset(n.address))] = true;
+    for (const Ref& r : t_.refs) {
+        const std::int32_t off = offset(r.target);
+        if (!inside(off) || named[static_cast<std::size_t>(off)])
+            continue;
+        const Use use = t_.use[static_cast<std::size_t>(off)];
+        if (use == Use::CodeMore)
+            continue;
+        char text[16];
+        std::snprintf(text, sizeof text, "%c_%04X", use == Use::Code ? 'L' : 'D', static_cast<std::uint32_t>(r.target));
+        t_.labels.push_back({r.target, text, 0});
+        named[static_cast<std::size_t>(off)] = true;
+    }
+    std::sort(t_.labels.begin(), t_.labels.end(),
+              [](const MapName& x, const MapName& y) { return x.address < y.address; });
+}
+
+Trace Tracer::run()
+{
+    t_.traced = !map_.entries.empty() || std::any_of(map_.ranges.begin(), map_.ranges.end(),
+                                                     [](const MapRange& r) { return r.kind == DataKind::Addrs; });
+    if (t_.traced) {
+        push_entries();
+        while (!work_.empty()) {
+            const Path path = work_.back();
+            work_.pop_back();
+            follow(path);
+        }
+    } else {
+        linear();
+    }
+    for (Use u : t_.use)
+        if (u != Use::Data)
+            ++t_.code_bytes;
+    t_.data_bytes = length_ - t_.code_bytes;
+    name_references();
+    return std::move(t_);
+}
+
+}  // namespace
+
+int instruction_length(unsigned opcode)
+{
+    return kLengths[opcode & 0xFF];
+}
+
+Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+{
+    return Tracer(map, image, length, reloc).run();
+}
+
+}  // namespace koddar

@@ -1,0 +1,62 @@
+// The tracer: follows the flow of the code from the map's entry points and says, for every byte
+// of the image, whether an instruction starts there, continues there, or the byte is data. It
+// also names every address that code reaches or reads, and records who refers to it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "map.h"
+
+namespace koddar {
+
+// What one image byte is.
+enum class Use : std::uint8_t { Data, Code, CodeMore };
+
+// Why a branch of an instruction was not followed.
+enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector };
+
+// A reference from the instruction or table word at `from` to `target` (both addresses).
+struct Ref {
+    std::int32_t target;
+    std::int32_t from;
+};
+
+// A path that had to stop. `from` is the address it came from, or, when from_line is not 0, the
+// path starts at the entry point of that map line.
+struct Stop {
+    enum Why : std::uint8_t {
+        Undefined,  // an undefined opcode at `at`
+        Inside,     // `at` lies inside the instruction that starts at `other`
+        Outside,    // `at` lies outside the image
+        InData,     // `at` lies in the data range of map line `other`
+        Overlap,    // the instruction at `at` would take the byte at `other`, which is taken or missing
+    };
+    Why why;
+    std::int32_t at;
+    std::int32_t other;
+    std::int32_t from;
+    int from_line;
+};
+
+struct Trace {
+    bool traced = false;     // false: the map has no entry point, and every byte outside its ranges is code
+    std::vector<Use> use;    // one per image offset
+    std::vector<Note> note;  // one per image offset; set at instruction starts only
+    std::vector<Ref> refs;   // sorted by target, then by source; no pair twice
+    std::vector<Stop> stops;
+    std::vector<MapName> labels;  // the map's names and the generated ones, sorted by address
+    std::int32_t code_bytes = 0;
+    std::int32_t data_bytes = 0;
+    std::int32_t entries = 0;       // distinct entry points: map entries, table words, vectors
+    std::int32_t not_followed = 0;  // instructions with a Note
+};
+
+// The number of bytes of the instruction with this opcode, 1 to 4.
+int instruction_length(unsigned opcode);
+
+// Traces the image of `length` bytes at `reloc` as the map says.
+Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc);
+
+}  // namespace koddar
