@@ -239,7 +239,7 @@ std::int32_t Writer::instruction(std::int32_t off)
         if (kind == K_NONE)
             continue;
         const int size = operand_size(kind);
-        if (kind == K_PORT && mnemo == name[WVDP]) {  // the video port is not printed
+        if (kind == K_PORT && std::strcmp(mnemo, name[WVDP]) == 0) {  // the video port is not printed
             at += size;
             continue;
         }
@@ -383,6 +383,13 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
         return 1;
     Map map;
     if (!read_map(map_path, reloc, loaded_length, map))
+        return 1;
+    return write_mapped_source(out, nb, map, write_path);
+}
+
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
+{
+    if (!fits_16_bits())
         return 1;
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
     if (write_path != nullptr) {
