@@ -153,6 +153,34 @@ int follow_links(const char* path, char (&out)[PATH_MAX])
     return ELOOP;
 }
 
+// The name of a temporary file ".<name>.XXXXXX" in the directory of `path`, once that
+// directory proves writable.
+int temp_beside(const char* path, char (&out)[PATH_MAX])
+{
+    const char* slash = std::strrchr(path, '/');
+    const char* name = slash ? slash + 1 : path;
+    std::size_t at = 0;
+    int err = slash == path ? put(out, sizeof out, at, "/", 1)
+              : slash       ? put(out, sizeof out, at, path, static_cast<std::size_t>(slash - path))
+                            : put(out, sizeof out, at, ".", 1);
+    struct stat dir;
+    if (!err)
+        err = stat(out, &dir) == 0 ? check_writable(out, dir) : errno;
+    // Cut so that the name stays within NAME_MAX.
+    std::size_t keep = std::strlen(name);
+    if (keep > kNameMax - 1 - (sizeof kTempTail - 1))
+        keep = kNameMax - 1 - (sizeof kTempTail - 1);
+    if (!err && out[at - 1] != '/')
+        err = put(out, sizeof out, at, "/", 1);
+    if (!err)
+        err = put(out, sizeof out, at, ".", 1);
+    if (!err)
+        err = put(out, sizeof out, at, name, keep);
+    if (!err)
+        err = put(out, sizeof out, at, kTempTail, sizeof kTempTail - 1);
+    return err;
+}
+
 }  // namespace
 
 OutputFile::Result OutputFile::open(const char* path)
@@ -164,7 +192,7 @@ OutputFile::Result OutputFile::open(const char* path)
         abandon();
         error_ = err;
         failed_ = true;
-        return kCannotOpen;
+        return kRefused;
     };
     if (int err = follow_links(path, path_))
         return refuse(err);
@@ -191,30 +219,7 @@ OutputFile::Result OutputFile::open(const char* path)
     }
     regular_ = true;
 
-    // The temporary file: ".<name>.XXXXXX" beside the target.
-    const char* slash = std::strrchr(path_, '/');
-    const char* name = slash ? slash + 1 : path_;
-    std::size_t at = 0;
-    int err = 0;
-    if (slash == path_)
-        err = put(temp_, sizeof temp_, at, "/", 1);
-    else if (slash)
-        err = put(temp_, sizeof temp_, at, path_, static_cast<std::size_t>(slash - path_));
-    else
-        err = put(temp_, sizeof temp_, at, ".", 1);
-    struct stat dir;
-    if (!err)
-        err = stat(temp_, &dir) == 0 ? check_writable(temp_, dir) : errno;
-    const std::size_t keep = std::strlen(name) < kNameMax - 8 ? std::strlen(name) : kNameMax - 8;
-    if (!err && temp_[at - 1] != '/')
-        err = put(temp_, sizeof temp_, at, "/", 1);
-    if (!err)
-        err = put(temp_, sizeof temp_, at, ".", 1);
-    if (!err)
-        err = put(temp_, sizeof temp_, at, name, keep);
-    if (!err)
-        err = put(temp_, sizeof temp_, at, kTempTail, sizeof kTempTail - 1);
-    if (err) {
+    if (int err = temp_beside(path_, temp_)) {
         temp_[0] = '\0';
         return refuse(err);
     }
@@ -248,7 +253,7 @@ OutputFile::Result OutputFile::open(const char* path)
 OutputFile::Result OutputFile::write(const void* data, std::size_t n)
 {
     if (failed_)
-        return kCannotWrite;
+        return kFailed;
     if (fd_ < 0)
         return fail(EBADF);
     const char* p = static_cast<const char*>(data);
@@ -268,7 +273,7 @@ OutputFile::Result OutputFile::commit()
 {
     if (failed_) {
         abandon();
-        return kCannotWrite;
+        return kFailed;
     }
     if (fd_ < 0)
         return fail(EBADF);
@@ -305,5 +310,5 @@ OutputFile::Result OutputFile::fail(int err)
     abandon();
     error_ = err;
     failed_ = true;
-    return kCannotWrite;
+    return kFailed;
 }

@@ -28,18 +28,18 @@
 
 class OutputFile {
 public:
-    enum Result { kOk, kCannotOpen, kCannotWrite };
+    enum Result { kOk, kRefused, kFailed };
 
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile() { abandon(); }
 
-    // Makes ready to write `path`: kOk, or kCannotOpen with nothing changed.
+    // Makes ready to write `path`: kOk, or kRefused with nothing changed.
     Result open(const char* path);
-    // Appends n bytes: kOk, or kCannotWrite (and every later call fails the same way).
+    // Appends n bytes: kOk, or kFailed (and every later call fails the same way).
     Result write(const void* data, std::size_t n);
-    // Puts the bytes in place: kOk, or kCannotWrite with the target as described above.
+    // Puts the bytes in place: kOk, or kFailed with the target as described above.
     Result commit();
     // Drops what was written; the target stays as it was. Harmless when nothing is open.
     void abandon();

@@ -1,15 +1,12 @@
 // The inferred map, one directive a line in address order.
 #include "map_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "address.h"
+#include "output_file.h"
 
 namespace koddar {
 
@@ -105,49 +102,11 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     return text;
 }
 
-namespace {
-
-bool write_all(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 bool write_whole_file(const char* path, const std::string& text)
 {
-    struct stat st {};
-    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
-        if (S_ISDIR(st.st_mode))
-            return false;
-        const int fd = ::open(path, O_WRONLY);  // a device or FIFO: written in place
-        if (fd < 0)
-            return false;
-        const bool ok = write_all(fd, text);
-        return ::close(fd) == 0 && ok;
-    }
-    const bool exists = ::stat(path, &st) == 0;
-    std::string temp = std::string(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    // mkstemp makes the file private; give it the mode a new file would get, or the old file's.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~mask);
-    bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    OutputFile out;
+    return out.open(path) == OutputFile::kOk && out.write(text.data(), text.size()) == OutputFile::kOk &&
+           out.commit() == OutputFile::kOk;
 }
 
 }  // namespace koddar

@@ -14,8 +14,8 @@ namespace koddar {
 // path reached), each range of code as a comment, every name and the register and port names.
 std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc);
 
-// Writes text to path whole or not at all: through a temporary file beside it, renamed over it;
-// a device or FIFO is written in place. False when it could not be written.
+// Writes text to path whole or not at all, through the output file module that every program
+// writing a file shares. False when it could not be written.
 bool write_whole_file(const char* path, const std::string& text);
 
 }  // namespace koddar

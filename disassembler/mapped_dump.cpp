@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -133,15 +134,22 @@ void Lister::label(std::int32_t off)
     print(line.text(), line.size());
 }
 
+// The instruction's line is assembled here from the decoder's columns, not taken from
+// Dasmtms7020's line store: with names an operand column outgrows a plain line.
 std::int32_t Lister::instruction(std::int32_t off)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
-    std::fputs(ligne, stdout);
-    const Note note = trace_.note[static_cast<std::size_t>(off)];
+    Line line;
+    line.put(hexa, std::strlen(hexa));
+    line.pad_to(kMnemonicColumn);
+    line.put(mnemo, std::strlen(mnemo));
+    line.pad_to(kOperandColumn);
+    line.put(param, std::strlen(param));
+    const Note note = trace_.note[index(off)];
     if (note != Note::None)
-        std::fputs(note_text(note), stdout);
-    std::putc('\n', stdout);
+        line.put(note_text(note), std::strlen(note_text(note)));
+    print(line.text(), line.size());
     return next;
 }
 

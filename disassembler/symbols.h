@@ -33,4 +33,19 @@ private:
 // The names the operand formatter uses; nullptr (the default) prints every operand as a number.
 extern const Symbols* symbols;
 
+// What the operand formatter asks: the name in place of an address (an operand value), a
+// register or a port, or nullptr; always nullptr without a map.
+inline const std::string* address_name(std::uint32_t v)
+{
+    return symbols != nullptr ? symbols->address(static_cast<std::int32_t>(v)) : nullptr;
+}
+inline const std::string* register_name(unsigned n)
+{
+    return symbols != nullptr ? symbols->reg(n) : nullptr;
+}
+inline const std::string* port_name(unsigned n)
+{
+    return symbols != nullptr ? symbols->port(n) : nullptr;
+}
+
 }  // namespace koddar

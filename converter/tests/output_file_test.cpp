@@ -439,7 +439,7 @@ TEST_F(OutputFiles, AbandonedOrFailedWritesLeaveTheTargetAlone)
              EXPECT_EQ(out.open(path), OutputFile::kOk);
              EXPECT_EQ(out.write("new", 3), OutputFile::kOk);
              out.abandon();
-             EXPECT_EQ(out.commit(), OutputFile::kCannotWrite);
+             EXPECT_EQ(out.commit(), OutputFile::kFailed);
          }},
         {"dropped without commit",
          [](const char* path) {
@@ -450,21 +450,21 @@ TEST_F(OutputFiles, AbandonedOrFailedWritesLeaveTheTargetAlone)
         {"never opened",
          [](const char*) {
              OutputFile out;
-             EXPECT_EQ(out.write("new", 3), OutputFile::kCannotWrite);
+             EXPECT_EQ(out.write("new", 3), OutputFile::kFailed);
              EXPECT_EQ(out.error(), EBADF);
-             EXPECT_EQ(out.commit(), OutputFile::kCannotWrite);
+             EXPECT_EQ(out.commit(), OutputFile::kFailed);
          }},
         {"below a file",
          [](const char* path) {
              OutputFile out;
-             EXPECT_EQ(out.open((std::string(path) + "/x").c_str()), OutputFile::kCannotOpen);
+             EXPECT_EQ(out.open((std::string(path) + "/x").c_str()), OutputFile::kRefused);
              EXPECT_EQ(out.error(), ENOTDIR);
          }},
         {"a directory",
          [](const char* path) {
              const std::string parent(path, std::strrchr(path, '/'));
              OutputFile out;
-             EXPECT_EQ(out.open(parent.c_str()), OutputFile::kCannotOpen);
+             EXPECT_EQ(out.open(parent.c_str()), OutputFile::kRefused);
              EXPECT_EQ(out.error(), EISDIR);
          }},
     };
@@ -477,6 +477,13 @@ TEST_F(OutputFiles, AbandonedOrFailedWritesLeaveTheTargetAlone)
         names_under(work, "", names);
         EXPECT_EQ(names, (std::set<std::string>{"out", "s.bin", "s.txt"}));
     }
+    // The longest name a file may have still leaves room for its temporary file's.
+    const std::string longest = work + "/" + std::string(255, 'n');
+    OutputFile out;
+    EXPECT_EQ(out.open(longest.c_str()), OutputFile::kOk);
+    EXPECT_EQ(out.write("new", 3), OutputFile::kOk);
+    EXPECT_EQ(out.commit(), OutputFile::kOk) << std::strerror(out.error());
+    EXPECT_EQ(read_file(longest), "new");
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ grep -v '^#' runs.txt | grep -v '^[[:space:]]*$' | while read -r program input o
         old_ifs=$IFS
         IFS=,
         # shellcheck disable=SC2086 # split the options at the commas
-        set -- $options
+        # "@name" names a file of this folder, the working directory here
+        set -- $(printf '%s' "$options" | tr -d @)
         IFS=$old_ifs
     fi
     case $program in
