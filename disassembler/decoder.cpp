@@ -1,6 +1,7 @@
 // The decoder state and the assembly of one listing line.
 #include "decoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "address.h"
@@ -14,7 +15,7 @@ std::int32_t reloc = 0;
 std::int32_t a = 0;
 char hexa[24] = "";
 const char* mnemo = name[UNDEF];
-char param[48] = "";
+char param[120] = "";
 Cursor hex_column(hexa);
 Cursor operand_column(param);
 std::size_t line_size = 0;
@@ -45,7 +46,12 @@ std::size_t assemble_line(char* string, std::size_t hexa_size, std::size_t param
     std::memcpy(string + mnemonic_at, mnemo_field->text, sizeof mnemo_field->text);
     const std::size_t after = mnemonic_at + mnemo_field->size;
     const std::size_t param_at = after > kOperandColumn ? after : kOperandColumn;
-    std::memcpy(string + param_at, param, kParamMove);
+    if (param_size < kParamMove) {
+        std::memcpy(string + param_at, param, kParamMove);
+    } else {  // a map's long names: the plain line is cut, the mapped listing assembles its own
+        param_size = std::min(param_size, static_cast<std::size_t>(kLineSize) - 1 - param_at);
+        std::memcpy(string + param_at, param, param_size);
+    }
     string[param_at + param_size] = '\0';
     return param_at + param_size;
 }

@@ -12,15 +12,15 @@ namespace koddar {
 constexpr std::int32_t kImageSize = 65536;
 constexpr int kLineSize = 80;  // room for 79 characters and the terminator; the longest line is 49
 
-extern unsigned char* buffer;  // the image: offset 0 is the first byte of the source file
+extern unsigned char* buffer;       // the image: offset 0 is the first byte of the source file
 extern std::int32_t loaded_length;  // bytes loaded into buffer; everything past them reads as 0x00
-extern std::int32_t reloc;     // target address of image offset 0
-extern std::int32_t a;         // offset of the next image byte to read
-// The stores of the two columns are larger than their longest texts (17 and 27 characters),
-// so that pieces and whole stores can be copied in fixed-size moves.
+extern std::int32_t reloc;          // target address of image offset 0
+extern std::int32_t a;              // offset of the next image byte to read
+// The stores of the two columns are larger than their longest texts (17 and 27 characters,
+// 98 with a map's names), so that pieces and whole stores can be copied in fixed-size moves.
 extern char hexa[24];      // hex column: up to 8 address digits, a blank and 4 bytes
 extern const char* mnemo;  // entry of `name` for the line being built
-extern char param[48];     // operand column: at most 27 characters
+extern char param[120];    // operand column: at most 27 characters; 98 with a map's names
 
 // The mnemonic column of an entry of `name`: the name (`size` characters) and blanks up to
 // the operand column.

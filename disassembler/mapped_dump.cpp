@@ -180,8 +180,7 @@ std::int32_t Lister::data(std::int32_t off, std::int32_t to)
     const DataKind kind = range >= 0 ? kind_[static_cast<std::size_t>(range)] : DataKind::Bytes;
     int count = 1;
     while (count < kDataLineBytes && off + count < to && use(off + count) == u &&
-           (u != Use::Data || range_[index(off + count)] == range) &&
-           symbols->at_offset(off + count) == nullptr)
+           (u != Use::Data || range_[index(off + count)] == range) && symbols->at_offset(off + count) == nullptr)
         ++count;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1)
         count &= ~1;
@@ -206,10 +205,10 @@ void Lister::list(std::int32_t from, std::int32_t to)
 void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int32_t to)
 {
     const Symbols names(map, trace, reloc);
-    symbols = &names;
+    symbols = operand_names = &names;
     Lister(map, trace).list(from, to);
     flush_lines();
-    symbols = nullptr;
+    symbols = operand_names = nullptr;
 }
 
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)

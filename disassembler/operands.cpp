@@ -5,6 +5,7 @@
 #include "address.h"
 #include "decoder.h"
 #include "opcode_map.h"
+#include "symbols.h"
 #include "text.h"
 
 namespace koddar {
@@ -149,6 +150,40 @@ struct Reader {
     }
 };
 
+// A register byte: its name in the map, else the table's text.
+void put_register(Cursor& out, unsigned n)
+{
+    if (const std::string* reg = register_name(n))
+        out.put(reg->data(), reg->size());
+    else
+        out.put(register_text.row[n]);
+}
+
+// A port byte: its name in the map, else "P" and the number.
+void put_port(Cursor& out, unsigned n)
+{
+    if (const std::string* port = port_name(n)) {
+        out.put(port->data(), port->size());
+    } else {
+        out.put("P");
+        out.put(decimal[n]);
+    }
+}
+
+// lead (ending in "$"), then "%04X" of v; with a map, a labelled address prints its label in
+// place of the "$" and the number.
+template <std::size_t N>
+void put_word(Cursor& out, const char (&lead)[N], std::uint32_t v)
+{
+    if (const std::string* label = address_name(v)) {
+        out.put(lead, N - 2);
+        out.put(label->data(), label->size());
+    } else {
+        out.put(lead);
+        out.put_hex4(v);
+    }
+}
+
 void first_operand(Reader& r, int op, int p1)
 {
     Cursor& out = r.out;
@@ -164,42 +199,26 @@ void first_operand(Reader& r, int op, int p1)
     case K_REG: {
         const unsigned n = r.next_byte();
         if (op != LVDP)  // LVDP shows its register byte in the hex column only
-            out.put(register_text.row[n]);
+            put_register(out, n);
         break;
     }
-    case K_PORT:
-        out.put("P");
-        out.put(decimal[r.next_byte()]);
-        break;
+    case K_PORT: put_port(out, r.next_byte()); break;
     case K_IMM8:
         out.put("%$");
         out.put(hex_upper[r.next_byte()]);
         break;
-    case K_IMM16:
-        out.put("%$");
-        out.put_hex4(r.next_word());
-        break;
-    case K_ADDR:
-        out.put("$");
-        out.put_hex4(r.next_word());
-        break;
-    case K_DIRECT:
-        out.put("@$");
-        out.put_hex4(r.next_word());
-        break;
+    case K_IMM16: put_word(out, "%$", r.next_word()); break;
+    case K_ADDR: put_word(out, "$", r.next_word()); break;
+    case K_DIRECT: put_word(out, "@$", r.next_word()); break;
     case K_INDEXED:
-        out.put("@$");
-        out.put_hex4(r.next_word());
+        put_word(out, "@$", r.next_word());
         out.put("(B)");
         break;
     case K_INDIRECT:
         out.put("*");
-        out.put(register_text.row[r.next_byte()]);
+        put_register(out, r.next_byte());
         break;
-    case K_REL:
-        out.put("$");
-        out.put_hex4(r.branch_target());
-        break;
+    case K_REL: put_word(out, "$", r.branch_target()); break;
     case K_ST: out.put("ST"); break;
     }
 }
@@ -214,22 +233,19 @@ void second_operand(Reader& r, int op, int p2)
     case K_B: out.put(",B"); break;
     case K_REG:
         out.put(",");
-        out.put(register_text.row[r.next_byte()]);
+        put_register(out, r.next_byte());
         break;
     case K_PORT: {
         const unsigned n = r.next_byte();
         if (op == MOVP && n == kVideoPort) {
             set_mnemonic(WVDP);  // the port stays in the hex column but not in the operands
         } else {
-            out.put(",P");
-            out.put(decimal[n]);
+            out.put(",");
+            put_port(out, n);
         }
         break;
     }
-    case K_REL:
-        out.put(",$");
-        out.put_hex4(r.branch_target());
-        break;
+    case K_REL: put_word(out, ",$", r.branch_target()); break;
     // clang-format off
     case K_NONE: case K_IMM8: case K_IMM16: case K_ADDR: case K_DIRECT: case K_INDEXED:
     case K_INDIRECT: case K_ST:
@@ -240,10 +256,8 @@ void second_operand(Reader& r, int op, int p2)
 
 void third_operand(Reader& r, int p3)
 {
-    if (p3 == K_REL) {
-        r.out.put(",$");
-        r.out.put_hex4(r.branch_target());
-    }
+    if (p3 == K_REL)
+        put_word(r.out, ",$", r.branch_target());
 }
 
 }  // namespace
