@@ -239,7 +239,7 @@ std::int32_t Writer::instruction(std::int32_t off)
         if (kind == K_NONE)
             continue;
         const int size = operand_size(kind);
-        if (kind == K_PORT && mnemo == name[WVDP]) {  // the video port is not printed
+        if (kind == K_PORT && std::strcmp(mnemo, name[WVDP]) == 0) {  // the video port is not printed
             at += size;
             continue;
         }
