@@ -1,7 +1,9 @@
-// Reading the source with a bound, and writing output files whole or not at all.
+// Reading the source with a bound, and writing the output files whole or not at all.
 #pragma once
 
 #include <string>
+
+#include "output_file.h"
 
 namespace kodasm {
 
@@ -15,9 +17,11 @@ bool read_source(const std::string& path, std::string& text, std::string& error)
 // True when both paths name the same existing file.
 bool same_file(const std::string& x, const std::string& y);
 
-// Writes bytes to path: through a temporary file beside it, synced and renamed over it, so that
-// the file is either complete or untouched; a device or FIFO is written in place. False with a
-// message in error.
-bool write_file(const std::string& path, const std::string& bytes, std::string& error);
+// Opens path through the project's output file and writes bytes to it, not yet in place: whole
+// or not at all, nothing that is not a regular file replaced. False with a message in error.
+bool stage(OutputFile& out, const std::string& path, const std::string& bytes, std::string& error);
+
+// Puts the staged bytes in place; false with a message in error, the old file left as it was.
+bool commit(OutputFile& out, const std::string& path, std::string& error);
 
 }  // namespace kodasm

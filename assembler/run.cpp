@@ -76,14 +76,20 @@ int run(int argc, char** argv)
                      assembly.errors.size() == 1 ? "" : "s");
         return 1;
     }
-    // The listing first: when it cannot be written, the target is not written either.
+    // Both files are staged before either is put in place, the listing first: after any failure
+    // no target file is written.
+    OutputFile listing_out, target_out;
+    const std::string bytes(assembly.bytes.begin(), assembly.bytes.end());
+    if (!listing_path.empty() && !stage(listing_out, listing_path, listing(assembly), error))
+        return refuse(error);
+    if (!stage(target_out, target, bytes, error))
+        return refuse(error);
     if (!listing_path.empty()) {
-        if (!write_file(listing_path, listing(assembly), error))
+        if (!commit(listing_out, listing_path, error))
             return refuse(error);
         std::fprintf(stderr, "%s file written.\n", listing_path.c_str());
     }
-    const std::string bytes(assembly.bytes.begin(), assembly.bytes.end());
-    if (!write_file(target, bytes, error))
+    if (!commit(target_out, target, error))
         return refuse(error);
     std::fprintf(stderr, "%s file written.\n", target.c_str());
     return 0;

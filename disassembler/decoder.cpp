@@ -13,7 +13,7 @@ std::int32_t reloc = 0;
 std::int32_t a = 0;
 char hexa[18] = "";
 const char* mnemo = name[UNDEF];
-char param[28] = "";
+char param[100] = "";
 
 namespace {
 

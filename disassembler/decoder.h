@@ -15,7 +15,7 @@ extern std::int32_t reloc;          // target address of image offset 0
 extern std::int32_t a;              // offset of the next image byte to read
 extern char hexa[18];               // hex column: up to 8 address digits, a blank and 4 bytes
 extern const char* mnemo;           // entry of `name` for the line being built
-extern char param[28];              // operand column: at most 27 characters
+extern char param[100];             // operand column: at most 27 characters; 98 with a map's names
 
 // The image byte at offset `adresse` (not relocated) as a signed value; 0 outside the loaded data.
 std::int8_t Mgetc(std::int32_t adresse);

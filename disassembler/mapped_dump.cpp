@@ -188,9 +188,9 @@ void Lister::list(std::int32_t from, std::int32_t to)
 void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int32_t to)
 {
     const Symbols names(map, trace, reloc);
-    symbols = &names;
+    symbols = operand_names = &names;
     Lister(map, trace).list(from, to);
-    symbols = nullptr;
+    symbols = operand_names = nullptr;
 }
 
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)

@@ -6,6 +6,7 @@
 #include "address.h"
 #include "decoder.h"
 #include "opcode_map.h"
+#include "symbols.h"
 #include "text.h"
 
 namespace koddar {
@@ -87,23 +88,44 @@ std::uint32_t branch_target()
     return static_cast<std::uint32_t>(add32(add32(reloc, a), d));
 }
 
-// Appends lead, "%04X" of v and tail to the operand column.
+// Appends lead, "%04X" of v and tail to the operand column; with a map, a labelled address
+// prints its label in place of the "$" and the number.
 void append_word(const char* lead, std::uint32_t v, const char* tail = "")
 {
-    append(param, sizeof param, lead);
-    append_hex4(param, sizeof param, v);
+    if (const std::string* label = address_name(v)) {
+        const std::string shortened(lead, std::strlen(lead) - 1);
+        append(param, sizeof param, (shortened + *label).c_str());
+    } else {
+        append(param, sizeof param, lead);
+        append_hex4(param, sizeof param, v);
+    }
     append(param, sizeof param, tail);
 }
 
 // Registers past the table's 128 entries continue its pattern, "R128" to "R255".
 void append_register(const char* lead, unsigned n)
 {
-    if (n < std::size(registre)) {
+    if (const std::string* reg = register_name(n)) {
+        append(param, sizeof param, lead);
+        append(param, sizeof param, reg->c_str());
+    } else if (n < std::size(registre)) {
         append(param, sizeof param, lead);
         append(param, sizeof param, registre[n]);
     } else {
         append(param, sizeof param, lead);
         append(param, sizeof param, "R");
+        append(param, sizeof param, decimal[n]);
+    }
+}
+
+// Ports print as Pn, or by their name in the map.
+void append_port(const char* lead, unsigned n)
+{
+    append(param, sizeof param, lead);
+    if (const std::string* port = port_name(n)) {
+        append(param, sizeof param, port->c_str());
+    } else {
+        append(param, sizeof param, "P");
         append(param, sizeof param, decimal[n]);
     }
 }
@@ -125,10 +147,7 @@ void first_operand(int op, int p1)
             append_register("", n);
         break;
     }
-    case K_PORT:
-        append(param, sizeof param, "P");
-        append(param, sizeof param, decimal[next_byte()]);
-        break;
+    case K_PORT: append_port("", next_byte()); break;
     case K_IMM8:
         append(param, sizeof param, "%$");
         append(param, sizeof param, hex_upper[next_byte()]);
@@ -156,8 +175,7 @@ void second_operand(int op, int p2)
         if (op == MOVP && n == kVideoPort) {
             mnemo = name[WVDP];  // the port stays in the hex column but not in the operands
         } else {
-            append(param, sizeof param, ",P");
-            append(param, sizeof param, decimal[n]);
+            append_port(",", n);
         }
         break;
     }

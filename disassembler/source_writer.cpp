@@ -100,7 +100,8 @@ bool register_like(const std::string& name)
 
 class Writer {
 public:
-    Writer(std::FILE* out, const Map* map, const Trace* trace) : out_(out), map_(map), trace_(trace)
+    Writer(std::FILE* out, const Map* map, const Trace* trace, const Symbols* names)
+        : out_(out), map_(map), trace_(trace), names_(names)
     {
         if (map_ == nullptr)
             return;
@@ -132,6 +133,8 @@ private:
     std::FILE* out_;
     const Map* map_;
     const Trace* trace_;
+    const Symbols* names_;                  // the names; the decoder's own (the global symbols) stay off, so that
+                                            // its operand texts are the plain ones this writer starts from
     std::vector<int> range_;                // per offset: index of its map range, -1 outside ranges
     std::vector<bool> line_start_;          // per offset: a line of the source starts there
     std::unordered_set<std::string> used_;  // names written as labels or EQUs
@@ -139,25 +142,25 @@ private:
 
 const std::string* Writer::name_at(std::int32_t off) const
 {
-    const std::string* name = mapped() ? symbols->at_offset(off) : nullptr;
+    const std::string* name = mapped() ? names_->at_offset(off) : nullptr;
     return name != nullptr && !register_like(*name) ? name : nullptr;
 }
 
 const std::string* Writer::name_of(std::int32_t address) const
 {
-    const std::string* name = mapped() ? symbols->address(address) : nullptr;
+    const std::string* name = mapped() ? names_->address(address) : nullptr;
     return name != nullptr && !register_like(*name) ? name : nullptr;
 }
 
 const std::string* Writer::reg_name(unsigned n) const
 {
-    const std::string* name = mapped() ? symbols->reg(n) : nullptr;
+    const std::string* name = mapped() ? names_->reg(n) : nullptr;
     return name != nullptr && !register_like(*name) ? name : nullptr;
 }
 
 const std::string* Writer::port_name(unsigned n) const
 {
-    const std::string* name = mapped() ? symbols->port(n) : nullptr;
+    const std::string* name = mapped() ? names_->port(n) : nullptr;
     return name != nullptr && !register_like(*name) ? name : nullptr;
 }
 
@@ -239,7 +242,7 @@ std::int32_t Writer::instruction(std::int32_t off)
         if (kind == K_NONE)
             continue;
         const int size = operand_size(kind);
-        if (kind == K_PORT && mnemo == name[WVDP]) {  // the video port is not printed
+        if (kind == K_PORT && std::strcmp(mnemo, name[WVDP]) == 0) {  // the video port is not printed
             at += size;
             continue;
         }
@@ -265,7 +268,7 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to)
     int count = 1;
     while (count < kDataLineBytes && off + count < to && off + count < loaded_length && use(off + count) == u &&
            (u != Use::Data || range_[static_cast<std::size_t>(off + count)] == range) &&
-           symbols->at_offset(off + count) == nullptr)
+           names_->at_offset(off + count) == nullptr)
         ++count;
     std::string values;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1) {
@@ -327,7 +330,7 @@ void Writer::definitions(std::int32_t from, std::int32_t to)
     for (const MapName& label : trace_->labels) {
         const std::int32_t off = sub32(label.address, reloc);
         const bool here = off >= 0 && off < to && off >= from && line_start_[static_cast<std::size_t>(off)] &&
-                          symbols->at_offset(off) == &label.name;
+                          names_->at_offset(off) == &label.name;
         if (register_like(label.name) || here || !used_.insert(label.name).second)
             continue;
         equ(label.name, hex4(static_cast<std::uint32_t>(label.address)));
@@ -373,7 +376,7 @@ int write_source(std::FILE* out, std::int32_t nb)
 {
     if (!fits_16_bits())
         return 1;
-    Writer(out, nullptr, nullptr).write(a, nb);
+    Writer(out, nullptr, nullptr, nullptr).write(a, nb);
     return finish(out);
 }
 
@@ -384,6 +387,13 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
     Map map;
     if (!read_map(map_path, reloc, loaded_length, map))
         return 1;
+    return write_mapped_source(out, nb, map, write_path);
+}
+
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
+{
+    if (!fits_16_bits())
+        return 1;
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
     if (write_path != nullptr) {
         if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
@@ -393,9 +403,7 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
         std::fprintf(stderr, "%s file written.\n", write_path);
     }
     const Symbols names(map, trace, reloc);
-    symbols = &names;
-    Writer(out, &map, &trace).write(a, nb);
-    symbols = nullptr;
+    Writer(out, &map, &trace, &names).write(a, nb);
     return finish(out);
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "map.h"
+
 namespace koddar {
 
 // Writes an ORG line and one line per instruction from offset `a` up to the one that starts
@@ -16,5 +18,8 @@ int write_source(std::FILE* out, std::int32_t nb);
 // TEXT lines, and the names of the map and the trace as labels, EQUs and operands. Writes the
 // inferred map to `write_path` unless it is nullptr. Also 1 after a bad or unwritable map.
 int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, const char* write_path);
+
+// The same with a map already read.
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path);
 
 }  // namespace koddar

@@ -33,19 +33,23 @@ private:
 // The names the operand formatter uses; nullptr (the default) prints every operand as a number.
 extern const Symbols* symbols;
 
+// The names the operand formatter prints in place of numbers: set by the mapped listing
+// alone, nullptr otherwise (the source writer reads the plain operands and names them itself).
+extern const Symbols* operand_names;
+
 // What the operand formatter asks: the name in place of an address (an operand value), a
-// register or a port, or nullptr; always nullptr without a map.
+// register or a port, or nullptr; always nullptr outside the mapped listing.
 inline const std::string* address_name(std::uint32_t v)
 {
-    return symbols != nullptr ? symbols->address(static_cast<std::int32_t>(v)) : nullptr;
+    return operand_names != nullptr ? operand_names->address(static_cast<std::int32_t>(v)) : nullptr;
 }
 inline const std::string* register_name(unsigned n)
 {
-    return symbols != nullptr ? symbols->reg(n) : nullptr;
+    return operand_names != nullptr ? operand_names->reg(n) : nullptr;
 }
 inline const std::string* port_name(unsigned n)
 {
-    return symbols != nullptr ? symbols->port(n) : nullptr;
+    return operand_names != nullptr ? operand_names->port(n) : nullptr;
 }
 
 }  // namespace koddar

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "capture.h"
 #include "decoder.h"
 #include "listing.h"
+#include "map.h"
 #include "source_writer.h"
 #include "window.h"
 
@@ -34,7 +36,7 @@ void assemble_text(const std::string& text)
     kodasm::listing(a);
 }
 
-void round_trip(const std::uint8_t* data, std::size_t size)
+void round_trip(const std::uint8_t* data, std::size_t size, const char* map_text = nullptr, std::size_t map_size = 0)
 {
     if (size < 3 || size - 2 > 0x10000)
         return;
@@ -50,7 +52,23 @@ void round_trip(const std::uint8_t* data, std::size_t size)
     char* text = nullptr;
     std::size_t length = 0;
     std::FILE* out = open_memstream(&text, &length);
-    fuzz::check(koddar::write_source(out, nb) == 0, "an image within 16 bits has a source");
+    if (map_text == nullptr) {
+        fuzz::check(koddar::write_source(out, nb) == 0, "an image within 16 bits has a source");
+    } else {
+        koddar::Map map;
+        bool ok;
+        {
+            fuzz::Capture cap;  // a refused map says why on the standard error
+            ok = koddar::parse_map(map_text, map_size, "fuzz.map", at, n, map);
+        }
+        if (!ok) {
+            std::fclose(out);
+            std::free(text);
+            koddar::buffer = nullptr;
+            return;
+        }
+        fuzz::check(koddar::write_mapped_source(out, nb, map, nullptr) == 0, "a mapped image has a source");
+    }
     std::fclose(out);
     const std::string source(text, length);
     std::free(text);
@@ -74,6 +92,14 @@ void round_trip(const std::uint8_t* data, std::size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     assemble_text(std::string(reinterpret_cast<const char*>(data), size));
-    round_trip(data, size);
+    if (size > 0 && data[0] == 0) {
+        round_trip(data + 1, size - 1);
+    } else if (size > 0 && data[0] == 1) {
+        const auto* zero = static_cast<const std::uint8_t*>(std::memchr(data + 1, 0, size - 1));
+        if (zero != nullptr) {
+            const auto map_size = static_cast<std::size_t>(zero - data - 1);
+            round_trip(zero + 1, size - map_size - 2, reinterpret_cast<const char*>(data + 1), map_size);
+        }
+    }
     return 0;
 }

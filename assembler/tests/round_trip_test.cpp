@@ -25,9 +25,9 @@ struct Koddar {
     int status = -1;
 };
 
-// What koddar prints for the whole image at reloc, with and without -a; with a map file when
-// map_path is given.
-Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const char* map_path = nullptr)
+// What koddar prints for the whole image at reloc, with and without -a; with the map when one
+// is given.
+Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const koddar::Map* map = nullptr)
 {
     Koddar k;
     koddar::buffer = image.data();
@@ -40,7 +40,7 @@ Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const char*
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&text, &size);
-    k.status = map_path ? koddar::write_mapped_source(out, nb, map_path, nullptr) : koddar::write_source(out, nb);
+    k.status = map ? koddar::write_mapped_source(out, nb, *map, nullptr) : koddar::write_source(out, nb);
     std::fclose(out);
     k.source.assign(text, size);
     std::free(text);
@@ -55,9 +55,9 @@ Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const char*
 }
 
 // One image through both programs' cores; returns false (after a failure) when it does not hold.
-bool round_trip(const std::vector<unsigned char>& image, std::int32_t at, const char* map_path = nullptr)
+bool round_trip(const std::vector<unsigned char>& image, std::int32_t at, const koddar::Map* map = nullptr)
 {
-    const Koddar k = run_koddar(image, at, map_path);
+    const Koddar k = run_koddar(image, at, map);
     EXPECT_EQ(k.status, 0);
     const kodasm::Assembly assembly = kodasm::assemble(k.source);
     EXPECT_TRUE(assembly.errors.empty()) << kodasm::format_errors("source", k.source, assembly.errors);
@@ -149,7 +149,6 @@ std::string random_map(std::mt19937& random, std::int32_t at, std::size_t size)
 TEST(RoundTrip, RandomImagesWithMaps)
 {
     std::mt19937 random(13);
-    const std::string path = testing::TempDir() + "round_trip.map";
     const long count = trips() / 10;
     long mapped = 0;
     for (long n = 0; n < count; ++n) {
@@ -158,19 +157,14 @@ TEST(RoundTrip, RandomImagesWithMaps)
         for (unsigned char& byte : image)
             byte = static_cast<unsigned char>(random());
         const std::int32_t at = static_cast<std::int32_t>(random() % (0x10000 - size + 1));
-        const std::string map = random_map(random, at, size);
-        std::FILE* file = std::fopen(path.c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs(map.c_str(), file);
-        std::fclose(file);
-        koddar::Map parsed;
-        if (!koddar::parse_map(map.data(), map.size(), "m", at, static_cast<std::int32_t>(size), parsed))
+        const std::string text = random_map(random, at, size);
+        koddar::Map map;
+        if (!koddar::parse_map(text.data(), text.size(), "m", at, static_cast<std::int32_t>(size), map))
             continue;  // refused (a name or range the generator got wrong): not a source case
         ++mapped;
-        ASSERT_TRUE(round_trip(image, at, path.c_str())) << "image " << n << " at " << at << " with\n" << map;
+        ASSERT_TRUE(round_trip(image, at, &map)) << "image " << n << " at " << at << " with\n" << text;
     }
     EXPECT_GT(mapped, count / 2);
-    std::remove(path.c_str());
 }
 
 TEST(RoundTrip, WholeAddressSpace)
