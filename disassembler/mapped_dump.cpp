@@ -162,8 +162,7 @@ std::int32_t Lister::data(std::int32_t off, std::int32_t to)
     const DataKind kind = range >= 0 ? kind_[static_cast<std::size_t>(range)] : DataKind::Bytes;
     int count = 1;
     while (count < kDataLineBytes && off + count < to && use(off + count) == u &&
-           (u != Use::Data || range_[index(off + count)] == range) &&
-           symbols->at_offset(off + count) == nullptr)
+           (u != Use::Data || range_[index(off + count)] == range) && symbols->at_offset(off + count) == nullptr)
         ++count;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1)
         count &= ~1;

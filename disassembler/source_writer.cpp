@@ -268,7 +268,7 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to)
     const DataKind kind = range >= 0 ? map_->ranges[static_cast<std::size_t>(range)].kind : DataKind::Bytes;
     int count = 1;
     while (count < kDataLineBytes && off + count < to && off + count < loaded_length && use(off + count) == u &&
-           (u != Use::Data || range_[static_cast<std::size_t>(off + count)] == range) &&
+           (u != Use::Data || range_[static_cast<std::size_t>(off) + static_cast<std::size_t>(count)] == range) &&
            names_->at_offset(off + count) == nullptr)
         ++count;
     std::string values;
