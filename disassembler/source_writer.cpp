@@ -203,6 +203,7 @@ std::string Writer::operand(int kind, const char* printed, std::int32_t off) con
         return n <= 1 ? (n == 0 ? "R0" : "R1") : printed;
     case K_INDIRECT: return (name = reg_name(n)) != nullptr ? "*" + *name : printed;
     case K_PORT: return (name = port_name(n)) != nullptr ? *name : printed;
+    case K_IMM16: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "%" + *name : printed;
     case K_ADDR: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? *name : printed;
     case K_DIRECT: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "@" + *name : printed;
     case K_INDEXED: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "@" + *name + "(B)" : printed;
