@@ -206,6 +206,7 @@ std::string Writer::operand(int kind, const char* printed, std::int32_t off) con
         return n <= 1 ? (n == 0 ? "R0" : "R1") : printed;
     case K_INDIRECT: return (name = reg_name(n)) != nullptr ? "*" + *name : printed;
     case K_PORT: return (name = port_name(n)) != nullptr ? *name : printed;
+    case K_IMM16: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "%" + *name : printed;
     case K_ADDR: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? *name : printed;
     case K_DIRECT: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "@" + *name : printed;
     case K_INDEXED: return (name = name_of(static_cast<std::int32_t>(word))) != nullptr ? "@" + *name + "(B)" : printed;
@@ -270,7 +271,7 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to)
     const DataKind kind = range >= 0 ? map_->ranges[static_cast<std::size_t>(range)].kind : DataKind::Bytes;
     int count = 1;
     while (count < kDataLineBytes && off + count < to && off + count < loaded_length && use(off + count) == u &&
-           (u != Use::Data || range_[static_cast<std::size_t>(off + count)] == range) &&
+           (u != Use::Data || range_[static_cast<std::size_t>(off) + static_cast<std::size_t>(count)] == range) &&
            names_->at_offset(off + count) == nullptr)
         ++count;
     std::string values;

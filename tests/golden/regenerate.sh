@@ -22,6 +22,8 @@ grep -v '^#' runs.txt | grep -v '^[[:space:]]*$' | while read -r program input o
     case $program in
     melvox) "$build/converter/melvox" "$input" "$scratch/out" "$@" > /dev/null 2>&1
             mv "$scratch/out" "$expected" ;;
+    kodasm) "$build/assembler/kodasm" "$input" "$scratch/out" "$@" > /dev/null 2>&1
+            mv "$scratch/out" "$expected" ;;
     koddar) "$build/disassembler/koddar" "$input" "$@" > "$expected" 2> /dev/null ;;
     melplay)
         case $expected in
