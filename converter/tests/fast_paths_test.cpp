@@ -87,7 +87,7 @@ TEST(Tokeniser, AgreesWithStrtok)
 TEST(DurationEcho, IsPrintfOfTheDurationRead)
 {
     std::vector<std::string> durations = {"1",        "0.5",       ".25",       "2.",           "1e+1",
-                                          "0.1",      "1234567.1", "3.4e38",    "0x1p3",       "16.549",
+                                          "0.1",      "1234567.1", "3.4e38",    "0x1p3",        "16.549",
                                           "0.000001", "0.0000005", "0.0000015", "123456789012", "1.0000000000000000001",
                                           "7/8",      "9bpm"};
     for (int i = 1; i <= 150; ++i)
