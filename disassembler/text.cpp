@@ -5,7 +5,7 @@ namespace koddar {
 
 std::size_t wide_hex(std::uint32_t v, char (&digits)[8])
 {
-    for (unsigned i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         std::memcpy(digits + 2 * i, hex_upper[v >> (24 - 8 * i)].text, 2);
     std::size_t n = 4;
     while (n < 8 && (v >> (4 * n)) != 0)

@@ -117,11 +117,11 @@ std::string listing(const Stream& stream, int type)
         switch (e.kind) {
         case Kind::Note: {
             // "%-6s" of the name, two blanks in front inside a section
-            char name[16] = "  ";
             const char* table_name = note_name(e.code);
             const std::size_t n = std::strlen(table_name);
-            std::memcpy(name + 2, table_name, n);
-            line.text(inside ? name : name + 2, inside ? n + 2 : n, -6);
+            if (inside)
+                line.literal("  ");
+            line.text(table_name, n, inside ? -4 : -6);
             line.literal(" ");
             line.number(e.divisor, 7);
             line.literal(" ");
