@@ -72,22 +72,6 @@ int find_mnemonic(const std::string& upper)
     return -1;
 }
 
-int operand_bytes(int kind)
-{
-    switch (kind) {
-    case K_REG:
-    case K_PORT:
-    case K_IMM8:
-    case K_INDIRECT:
-    case K_REL: return 1;
-    case K_IMM16:
-    case K_ADDR:
-    case K_DIRECT:
-    case K_INDEXED: return 2;
-    default: return 0;  // K_NONE, K_A, K_B, K_ST and the TRAP numbers
-    }
-}
-
 int instruction_length(unsigned opcode)
 {
     const Opcode& entry = opcode_map[opcode & 0xFF];

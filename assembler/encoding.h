@@ -33,9 +33,6 @@ struct Operand {
 // mnemonic or alias, or -1. WVDP is found too; it assembles as MOVP to port 46.
 int find_mnemonic(const std::string& upper);
 
-// Bytes an operand of this kind adds to an instruction.
-int operand_bytes(int kind);
-
 // Instruction length of an opcode, from its map entry.
 int instruction_length(unsigned opcode);
 

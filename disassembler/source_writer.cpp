@@ -35,23 +35,6 @@ constexpr std::size_t kSourceMnemonic = 8;
 constexpr std::size_t kSourceOperand = 15;
 constexpr std::size_t kSourceComment = 40;
 
-// Operand bytes of each kind, in the order the decoder reads them.
-int operand_size(int kind)
-{
-    switch (kind) {
-    case K_REG:
-    case K_PORT:
-    case K_IMM8:
-    case K_INDIRECT:
-    case K_REL: return 1;
-    case K_IMM16:
-    case K_ADDR:
-    case K_DIRECT:
-    case K_INDEXED: return 2;
-    default: return 0;
-    }
-}
-
 unsigned byte_at(std::int32_t off)
 {
     return static_cast<unsigned char>(Mgetc(off));
@@ -245,7 +228,7 @@ std::int32_t Writer::instruction(std::int32_t off)
     for (const int kind : {entry.p1, entry.p2, entry.p3}) {
         if (kind == K_NONE)
             continue;
-        const int size = operand_size(kind);
+        const int size = operand_bytes(kind);
         if (kind == K_PORT && std::strcmp(mnemo, name[WVDP]) == 0) {  // the video port is not printed
             at += size;
             continue;

@@ -19,22 +19,6 @@ inline std::size_t index(std::int32_t off)
     return static_cast<std::size_t>(off);
 }
 
-constexpr int operand_bytes(int kind)
-{
-    switch (kind) {
-    case K_REG:
-    case K_PORT:
-    case K_IMM8:
-    case K_INDIRECT:
-    case K_REL: return 1;
-    case K_IMM16:
-    case K_ADDR:
-    case K_DIRECT:
-    case K_INDEXED: return 2;
-    default: return 0;  // K_NONE, K_A, K_B, K_ST and the TRAP numbers
-    }
-}
-
 constexpr std::array<std::uint8_t, 256> make_lengths()
 {
     std::array<std::uint8_t, 256> lengths{};
