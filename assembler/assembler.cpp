@@ -18,6 +18,24 @@ namespace kodasm {
 
 namespace {
 
+// The source's lines, without their line ends (a CR before the LF included).
+std::vector<std::string_view> split_lines(const std::string& text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view l(text.data() + start, end - start);
+        if (!l.empty() && l.back() == '\r')
+            l.remove_suffix(1);
+        lines.push_back(l);
+        start = end + 1;
+    }
+    return lines;
+}
+
 constexpr long kMemorySize = 0x10000;
 constexpr int kMaxDepth = 64;  // parentheses and unary operators nested in one expression
 
@@ -124,17 +142,7 @@ private:
 
 Assembler::Assembler(const std::string& text) : owner_(kMemorySize, 0), memory_(kMemorySize, 0xFF)
 {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string_view l(text.data() + start, end - start);
-        if (!l.empty() && l.back() == '\r')
-            l.remove_suffix(1);
-        lines_.push_back(l);
-        start = end + 1;
-    }
+    lines_ = split_lines(text);
     failed_.assign(lines_.size(), false);
     end_.assign(lines_.size(), 0);
 }
@@ -758,18 +766,7 @@ Assembly assemble(const std::string& text)
 
 std::string format_errors(const std::string& file, const std::string& text, const std::vector<Diagnostic>& errors)
 {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string_view l(text.data() + start, end - start);
-        if (!l.empty() && l.back() == '\r')
-            l.remove_suffix(1);
-        lines.push_back(l);
-        start = end + 1;
-    }
+    const std::vector<std::string_view> lines = split_lines(text);
     std::string out;
     for (const Diagnostic& d : errors) {
         if (d.line <= 0 || static_cast<std::size_t>(d.line) > lines.size()) {
