@@ -1,6 +1,6 @@
 // Runs the case corpus of each program (converter/tests/cases, disassembler/tests/cases,
-// player/tests/cases, assembler/tests/cases): every *.case file is one command line with its files and its exact
-// output and status (the format is described in case_file.h).
+// player/tests/cases, assembler/tests/cases): every *.case file is one command line with its
+// files and its exact output and status (the format is described in case_file.h).
 //
 // Commands run as the document runs do: sh(1) in a fresh directory holding the case's files,
 // the build directories of the programs first on PATH, LC_ALL=C, POSIXLY_CORRECT unset.
