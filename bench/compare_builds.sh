@@ -173,18 +173,7 @@ for f in ex/*; do
   check melvox out.bin "$f" out.bin
   check melvox out.bin "$f" out.bin -t:3
 done
-perl -e '
-  my @names = qw(C3 D#3 Eb3 F#3 G3 Ab3 A3 Bb3 B3 C4 C#4 E4 REST);
-  my @durations = qw(0.25 0.5 1 1.5 0.75 2 0.125);
-  my ($score, $note) = ("120\n", 0);
-  while (1) {
-    my $block = "REPEAT 3\n";
-    for (1 .. 10) { $block .= "$names[$note % 13] $durations[$note % 7]\n"; $note++; }
-    $block .= "END\n";
-    last if length($score) + length($block) > 63000;
-    $score .= $block;
-  }
-  print $score;' >large.txt
+perl "$root/bench/large_score.pl" >large.txt
 check melvox out.bin large.txt out.bin -t:1
 check melvox out.bin large.txt out.bin -t:3
 for i in $(seq $((rounds * 3))); do

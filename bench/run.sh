@@ -30,21 +30,7 @@ trap 'rm -rf "$work"' EXIT
 # The score is the one of bench/inputs.h; the image is random bytes of a fixed seed; the
 # stream holds random notes (divisors mostly 20 to 2,000) and a section every so often, and
 # is exactly 32,000 bytes long with its terminator.
-perl -e '
-  my @names = qw(C3 D#3 Eb3 F#3 G3 Ab3 A3 Bb3 B3 C4 C#4 E4 REST);
-  my @durations = qw(0.25 0.5 1 1.5 0.75 2 0.125);
-  my ($score, $note) = ("120\n", 0);
-  while (1) {
-    my $block = "REPEAT 3\n";
-    for (1 .. 10) {
-      $block .= "$names[$note % 13] $durations[$note % 7]\n";
-      $note++;
-    }
-    $block .= "END\n";
-    last if length($score) + length($block) > 63000;
-    $score .= $block;
-  }
-  print $score;' >"$work/score.txt"
+perl "$root/bench/large_score.pl" >"$work/score.txt"
 perl -e 'srand(12); print map { chr(int(rand(256))) } 1 .. 65536' >"$work/image.bin"
 perl -e '
   srand(12);
