@@ -140,9 +140,9 @@ private:
     bool line_failed_ = false;
 };
 
-Assembler::Assembler(const std::string& text) : owner_(kMemorySize, 0), memory_(kMemorySize, 0xFF)
+Assembler::Assembler(const std::string& text)
+    : lines_(split_lines(text)), owner_(kMemorySize, 0), memory_(kMemorySize, 0xFF)
 {
-    lines_ = split_lines(text);
     failed_.assign(lines_.size(), false);
     end_.assign(lines_.size(), 0);
 }
