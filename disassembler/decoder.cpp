@@ -16,8 +16,8 @@ std::int32_t a = 0;
 char hexa[24] = "";
 const char* mnemo = name[UNDEF];
 char param[120] = "";
-Cursor hex_column(hexa);
-Cursor operand_column(param);
+std::size_t hexa_length = 0;
+std::size_t param_length = 0;
 std::size_t line_size = 0;
 
 namespace {
@@ -70,12 +70,12 @@ std::int32_t Dasmtms7020(char* string, std::int32_t address)
     hex.put_hex4(static_cast<std::uint32_t>(add32(reloc, address)));
     hex.put(' ');
     hex.put(hex_lower[opcode]);
-    hex_column = hex;
-    operand_column.clear();
+    hexa_length = hex.size();
     const Opcode& entry = opcode_map[opcode];
     Decod(entry.op, entry.p1, entry.p2, entry.p3);
-    const std::size_t hexa_size = hex_column.finish();
-    line_size = assemble_line(string, hexa_size, operand_column.finish());
+    hexa[hexa_length] = '\0';
+    param[param_length] = '\0';
+    line_size = assemble_line(string, hexa_length, param_length);
     return a;
 }
 

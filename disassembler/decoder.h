@@ -29,10 +29,12 @@ struct MnemonicField {
     std::uint8_t size;
 };
 extern const MnemonicField* mnemo_field;  // that of mnemo
-// Write cursors into hexa and param: Dasmtms7020 starts them, Decod extends them, and
-// Dasmtms7020 zero-terminates both before it assembles the line.
-extern Cursor hex_column;
-extern Cursor operand_column;
+// The lengths of the texts in hexa and param: Dasmtms7020 starts the hex column, Decod
+// extends it and writes the operand column, and Dasmtms7020 zero-terminates both before it
+// assembles the line. Plain lengths, not cursors: a cursor copied through memory costs a
+// stalled load on every line (its parts are stored one by one, then read back in one move).
+extern std::size_t hexa_length;
+extern std::size_t param_length;
 extern std::size_t line_size;  // length of the line Dasmtms7020 wrote last, terminator left out
 
 // The image byte at offset `adresse` (not relocated) as a signed value; 0 outside the loaded data.

@@ -159,11 +159,11 @@ std::int32_t Lister::instruction(std::int32_t off)
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
     Line line;
-    line.put(hexa, hex_column.size());
+    line.put(hexa, hexa_length);
     line.pad_to(kMnemonicColumn);
     line.put(mnemo, mnemo_field->size);
     line.pad_to(kOperandColumn);
-    line.put(param, operand_column.size());
+    line.put(param, param_length);
     const Note note = trace_.note[index(off)];
     if (note != Note::None)
         line.put(note_text(note), std::strlen(note_text(note)));

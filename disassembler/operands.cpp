@@ -187,7 +187,6 @@ void put_word(Cursor& out, const char (&lead)[N], std::uint32_t v)
 void first_operand(Reader& r, int op, int p1)
 {
     Cursor& out = r.out;
-    out.clear();
     if (p1 < K_NONE) {
         out.put(decimal[static_cast<unsigned>(p1)]);
         return;
@@ -265,13 +264,13 @@ void third_operand(Reader& r, int p3)
 void Decod(int op, int p1, int p2, int p3)
 {
     set_mnemonic(op);
-    Reader r{a, hex_column, operand_column};
+    Reader r{a, Cursor::behind(hexa, hexa_length), Cursor(param)};
     first_operand(r, op, p1);
     second_operand(r, op, p2);
     third_operand(r, p3);
     a = r.at;
-    hex_column = r.hex;
-    operand_column = r.out;
+    hexa_length = r.hex.size();
+    param_length = r.out.size();
 }
 
 }  // namespace koddar
