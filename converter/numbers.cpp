@@ -19,6 +19,20 @@ int read_count(const char* token)
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
+int read_count(const char* token, std::size_t n)
+{
+    if (n == 0 || n > 4)
+        return read_count(token);
+    int value = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned digit = static_cast<unsigned char>(token[i]) - static_cast<unsigned>('0');
+        if (digit > 9)
+            return read_count(token);
+        value = value * 10 + static_cast<int>(digit);
+    }
+    return value;
+}
+
 float read_duration(const char* token)
 {
     // Through double on purpose: strtof rounds once, straight to float, and differs.

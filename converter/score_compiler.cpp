@@ -45,6 +45,32 @@ constexpr int kMaxRepeat = 127;
 constexpr unsigned char kSectionMark = 0x80;
 constexpr unsigned char kTerminator = 0x00;
 
+// "REPEAT x%d\n" of every count a section may have.
+struct RepeatTexts {
+    char text[kMaxRepeat + 1][16];
+    std::uint8_t size[kMaxRepeat + 1];
+};
+
+constexpr RepeatTexts make_repeat_texts()
+{
+    RepeatTexts t{};
+    for (int n = 1; n <= kMaxRepeat; ++n) {
+        char* at = t.text[n];
+        for (const char* p = "REPEAT x"; *p != '\0'; ++p)
+            *at++ = *p;
+        if (n >= 100)
+            *at++ = static_cast<char>('0' + n / 100);
+        if (n >= 10)
+            *at++ = static_cast<char>('0' + n / 10 % 10);
+        *at++ = static_cast<char>('0' + n % 10);
+        *at++ = '\n';
+        t.size[n] = static_cast<std::uint8_t>(at - t.text[n]);
+    }
+    return t;
+}
+
+constexpr RepeatTexts kRepeatTexts = make_repeat_texts();
+
 // State of the compilation under way; MUSConv resets it.
 int pt;
 int rept_flag;
@@ -154,6 +180,72 @@ const DurationText& read_echoed_duration(const char* token, std::size_t n)
     return d;
 }
 
+// Note events with their echo lines, remembered by the texts of the name and duration tokens:
+// within one compilation the same pair always gives the same event and the same line, and a
+// score writes the same few pairs over and over. Open addressing, filled up to three quarters;
+// an entry of an earlier compilation (another tempo, another output type) counts as free.
+constexpr std::size_t kNoteSlots = 256;  // a power of two
+constexpr std::size_t kNoteFill = kNoteSlots / 4 * 3;
+
+struct NoteText {
+    std::uint64_t name_key = 0;
+    std::uint64_t duration_key = 0;
+    unsigned run = 0;  // the compilation that made it; 0: none
+    unsigned char event[3] = {};
+    std::uint8_t echo_size = 0;
+    char echo[56] = {};  // name, comma, "%f" of the duration (at most 47), newline
+};
+static_assert(sizeof NoteText::echo + 1 <= kLongestEcho, "a tab and a remembered echo fit an echo line");
+
+NoteText notes[kNoteSlots];
+std::size_t notes_used;
+unsigned run;  // the compilation under way, counted from 1
+
+// The bytes of a token of at most 8 bytes as a number, in memory order; 0 when longer. Read
+// as one word and masked to the token where the word lies inside bufIN (the bytes behind a
+// token are its terminator and more text), byte by byte at the very end of it.
+std::uint64_t token_key(const char* token, std::size_t n)
+{
+    static constexpr unsigned char kMaskBytes[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    if (n > 8)
+        return 0;
+    std::uint64_t key = 0;
+    const char* end = reinterpret_cast<const char*>(bufIN) + kBufInSize;
+    if (end - token >= 8) {
+        std::uint64_t mask = 0;
+        std::memcpy(&key, token, 8);
+        std::memcpy(&mask, kMaskBytes + 8 - n, 8);
+        return key & mask;
+    }
+    std::memcpy(&key, token, n);
+    return key;
+}
+
+// The entry of the pair: one of this compilation holding it, or a free one to fill (it counts
+// as used once filled), or nullptr when the pair cannot be remembered (a token too long, no
+// duration, the table full).
+NoteText* remembered_note(const char* name, std::size_t name_size, const char* token, std::size_t token_bytes)
+{
+    // No note name has more than 4 bytes: a longer token fails the lookup of the table.
+    const std::uint64_t name_key = name_size <= 4 ? token_key(name, name_size) : 0;
+    const std::uint64_t duration_key = token ? token_key(token, token_bytes) : 0;
+    if (name_key == 0 || duration_key == 0)
+        return nullptr;
+    std::size_t slot = ((duration_key ^ (name_key * 0xC2B2AE3D27D4EB4Fu)) * 0x9E3779B97F4A7C15u) >> 56;
+    for (;; slot = (slot + 1) % kNoteSlots) {
+        NoteText& n = notes[slot];
+        if (n.run != run) {
+            if (notes_used == kNoteFill)
+                return nullptr;
+            n.name_key = name_key;
+            n.duration_key = duration_key;
+            return &n;
+        }
+        if (n.name_key == name_key && n.duration_key == duration_key)
+            return &n;
+    }
+}
+
 // Appends n bytes, or reports kStreamTooLong when they would pass the end of bufOUT.
 int emit(const unsigned char* bytes, int n)
 {
@@ -171,15 +263,14 @@ int compile_repeat()
     char* token = next_token();
     if (!token)
         return fail(kBadStructure);
-    int nb_rept = read_count(token);
+    int nb_rept = read_count(token, token_size);
     if (nb_rept < 1 || nb_rept > kMaxRepeat)
         return fail(kBadStructure);
     const unsigned char start = static_cast<unsigned char>(kSectionMark | nb_rept);
     if (emit(&start, 1))
         return 1;
     rept_flag = 1;
-    char* line = echo_line();
-    echo_used += static_cast<std::size_t>(std::snprintf(line, kLongestEcho, "REPEAT x%d\n", nb_rept));
+    echo_text(kRepeatTexts.text[nb_rept], kRepeatTexts.size[nb_rept]);
     return 0;
 }
 
@@ -194,46 +285,69 @@ int compile_end()
     return 0;
 }
 
-int compile_note(const char* name)
+// The event and the echo line (without the tab of a section) of a note, from its name and
+// duration tokens by the note table, the duration reader and the divisor: 0, or the code of the
+// error to report.
+int make_note(const char* name, std::size_t name_size, const char* token, NoteText& note)
 {
-    const std::size_t name_size = token_size;
     int num_note = search_note(name);
     if (num_note < 0) {
         echo_text(name, name_size);
         echo_text("\n", 1);
-        return fail(kBadNote);
+        return kBadNote;
     }
-    char* token = next_token();
     if (!token)
-        return fail(kBadDuration);
+        return kBadDuration;
     const DurationText& read = read_echoed_duration(token, token_size);
     float duration = read.duration;
     // A NaN passes here and is refused by the range check of the divisor.
     if (duration == 0.0f)
-        return fail(kBadDuration);
+        return kBadDuration;
     int diviseur = compute_diviseur(TypeDest, notes_freq[num_note][1], duration, tempo);
     if (diviseur == 0)
-        return fail(kTooLong);
-    const unsigned char event[3] = {
-        static_cast<unsigned char>(static_cast<int>(notes_freq[num_note][0]) & 0xFF),
-        static_cast<unsigned char>(diviseur & 0xFF),
-        static_cast<unsigned char>(diviseur >> 8),
-    };
-    if (emit(event, 3))
-        return 1;
-    // "%s,%f\n" of the table's name (the token's own text) and the duration, after a tab
-    // inside a section.
-    char* line = echo_line();
-    char* at = line;
-    if (rept_flag)
-        *at++ = '\t';
+        return kTooLong;
+    note.event[0] = static_cast<unsigned char>(static_cast<int>(notes_freq[num_note][0]) & 0xFF);
+    note.event[1] = static_cast<unsigned char>(diviseur & 0xFF);
+    note.event[2] = static_cast<unsigned char>(diviseur >> 8);
+    // "%s,%f\n" of the table's name (the token's own text) and the duration.
+    char* at = note.echo;
     std::memcpy(at, notes_name[num_note], name_size);
     at += name_size;
     *at++ = ',';
     std::memcpy(at, read.text, read.size);
     at += read.size;
     *at++ = '\n';
-    echo_used += static_cast<std::size_t>(at - line);
+    note.echo_size = static_cast<std::uint8_t>(at - note.echo);
+    return 0;
+}
+
+int compile_note(const char* name)
+{
+    const std::size_t name_size = token_size;
+    // Taken before the name is looked up: a name that is no note fails all the same.
+    const char* token = next_token();
+    static NoteText unremembered;
+    NoteText* remembered = remembered_note(name, name_size, token, token ? token_size : 0);
+    NoteText& note = remembered ? *remembered : unremembered;
+    if (!remembered || note.run != run) {
+        if (int code = make_note(name, name_size, token, note))
+            return fail(code);
+        if (remembered) {
+            note.run = run;
+            ++notes_used;
+        }
+    }
+    if (pt + 3 > kBufOutSize)
+        return fail(kStreamTooLong);
+    std::memcpy(bufOUT + pt, note.event, 3);
+    pt += 3;
+    // After a tab inside a section. The whole of the text is copied, a size known at compile
+    // time: the echo line has room for it.
+    char* line = echo_line();
+    const std::size_t tab = rept_flag ? 1 : 0;
+    line[0] = '\t';
+    std::memcpy(line + tab, note.echo, sizeof note.echo);
+    echo_used += tab + note.echo_size;
     return 0;
 }
 
@@ -256,6 +370,12 @@ int MUSConv()
     echo_used = 0;
     for (DurationText& d : durations)
         d = DurationText{};
+    if (++run == 0) {  // counted round: what is remembered can no longer be told apart
+        for (NoteText& n : notes)
+            n = NoteText{};
+        run = 1;
+    }
+    notes_used = 0;
     char* token = first_token(reinterpret_cast<char*>(bufIN));
     if (!token)
         return 0;

@@ -1,6 +1,7 @@
 // The converter's fast paths against the library routines they stand in for: the hashed
-// note lookup against a scan of the table, the tokeniser against strtok, and the
-// remembered duration texts against printf's "%f".
+// note lookup against a scan of the table, the tokeniser against strtok, the remembered
+// duration texts and notes against printf's "%f" and the divisor, the section lines against
+// printf's "REPEAT x%d".
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "converter.h"
+#include "numbers.h"
 #include "note_table.h"
 #include "score_compiler.h"
 
@@ -21,6 +23,33 @@ int scan_note_table(const char* note)
         if (std::strcmp(note, notes_name[row]) == 0)
             return row;
     return -1;
+}
+
+struct Compiled {
+    int ret;
+    std::string stream;
+    std::string echo;
+};
+
+// MUSConv over `score` placed at `at` in a buffer of bufIN's size.
+Compiled compile(const std::string& score, int type, std::size_t at = 0)
+{
+    std::vector<unsigned char> in(kBufInSize, 0), out(kBufOutSize, 0);
+    EXPECT_LT(at + score.size(), in.size());
+    std::memset(in.data(), ' ', at);
+    std::memcpy(in.data() + at, score.data(), score.size());
+    bufIN = in.data();
+    bufOUT = out.data();
+    TypeDest = type;
+    testing::internal::CaptureStdout();
+    Compiled r;
+    r.ret = MUSConv();
+    std::fflush(stdout);
+    r.echo = testing::internal::GetCapturedStdout();
+    r.stream.assign(reinterpret_cast<const char*>(out.data()), static_cast<std::size_t>(LengthOUT));
+    bufIN = nullptr;
+    bufOUT = nullptr;
+    return r;
 }
 
 }  // namespace
@@ -123,4 +152,74 @@ TEST(DurationEcho, IsPrintfOfTheDurationRead)
     bufOUT = nullptr;
     EXPECT_EQ(ret, 0);
     EXPECT_EQ(echo, expected);
+}
+
+// Every count a section may have.
+TEST(RepeatEcho, IsPrintfOfTheCount)
+{
+    std::string score = "120";
+    std::string expected;
+    for (int n = 1; n <= 127; ++n) {
+        score += " REPEAT " + std::to_string(n) + " END";
+        char line[32];
+        std::snprintf(line, sizeof line, "REPEAT x%d\n", n);
+        expected += line;
+        expected += "END\n";
+    }
+    const Compiled r = compile(score, 1);
+    EXPECT_EQ(r.ret, 0);
+    EXPECT_EQ(r.echo, expected);
+}
+
+// Notes are remembered by the texts of their two tokens. More pairs than the table holds, in a
+// shuffled order and each several times, with durations that share their first bytes; in two
+// compilations of different tempo and output type one after the other; the last note at the
+// very end of the buffer. Each event and echo line must be what the note table, the readers,
+// the divisor and printf give for that note alone.
+TEST(NoteEcho, IsWhatEachNoteGivesAlone)
+{
+    const char* names[] = {"C4",  "REST", "D#3", "Eb3", "B7",  "D0",  "Cb1", "B0",  "F#2", "Gb2", "A3",
+                           "Bb5", "G6",   "E1",  "Fb1", "C#7", "Db7", "A#0", "G#4", "Ab4", "F5",  "E7"};
+    const char* durations[] = {"1",        "1.5", "1.52",  "15",   "0.5", "0.50",   ".5",    "0.25",
+                               "0.250001", "2.",  "0.125", "1e+1", "3",   "0.0625", "0x1p1", "0.333333"};
+    std::vector<std::pair<const char*, const char*>> pairs;
+    for (const char* n : names)
+        for (const char* d : durations)
+            pairs.emplace_back(n, d);
+    ASSERT_GT(pairs.size(), 300u);
+    std::string notes;
+    // The first note remembered and the last one, at the end of the buffer, share bytes.
+    std::vector<std::pair<const char*, const char*>> order = {{"C4", "1.5"}};
+    std::uint32_t seed = 11;
+    for (int pass = 0; pass < 3; ++pass) {
+        for (std::size_t k = 0; k < pairs.size(); ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            order.push_back(pairs[(seed >> 8) % pairs.size()]);
+        }
+    }
+    order.emplace_back("C4", "1.52");  // placed last, against the end of the buffer
+    for (const auto& p : order)
+        notes += std::string(" ") + p.first + " " + p.second;
+    for (const auto& [type, tempo] : {std::pair{1, 120}, std::pair{3, 97}, std::pair{1, 240}}) {
+        SCOPED_TRACE("type " + std::to_string(type) + ", tempo " + std::to_string(tempo));
+        std::string stream, echo;
+        for (const auto& [name, duration] : order) {
+            const int row = scan_note_table(name);
+            const float d = static_cast<float>(std::strtod(duration, nullptr));
+            const int divisor = compute_diviseur(type, notes_freq[row][1], d, tempo);
+            ASSERT_NE(divisor, 0) << name << " " << duration;
+            stream += static_cast<char>(static_cast<int>(notes_freq[row][0]));
+            stream += static_cast<char>(divisor & 0xFF);
+            stream += static_cast<char>(divisor >> 8);
+            char line[96];
+            std::snprintf(line, sizeof line, "%s,%f\n", name, static_cast<double>(d));
+            echo += line;
+        }
+        stream += '\0';
+        const std::string score = std::to_string(tempo) + notes;
+        const Compiled r = compile(score, type, kBufInSize - 1 - score.size());
+        EXPECT_EQ(r.ret, 0);
+        EXPECT_EQ(r.stream, stream);
+        EXPECT_EQ(r.echo, echo);
+    }
 }

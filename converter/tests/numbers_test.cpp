@@ -38,6 +38,27 @@ TEST(ReadCount, DecimalPrefixSaturatedAtIntMax)
         EXPECT_EQ(read_count(r.token), r.value) << r.token;
 }
 
+// The reader given the token's length reads short digit tokens itself: every token of up to
+// five characters over digits and the characters strtol treats specially must read the same.
+TEST(ReadCount, OfAKnownLengthAgreesWithStrtol)
+{
+    const char alphabet[] = "0123456789+ \vx";
+    const std::size_t letters = sizeof alphabet - 1;
+    char token[8] = {};
+    for (std::size_t length = 1; length <= 5; ++length) {
+        std::size_t count = 1;
+        for (std::size_t i = 0; i < length; ++i)
+            count *= letters;
+        for (std::size_t n = 0; n < count; ++n) {
+            std::size_t v = n;
+            for (std::size_t i = 0; i < length; ++i, v /= letters)
+                token[i] = alphabet[v % letters];
+            token[length] = '\0';
+            ASSERT_EQ(read_count(token, length), read_count(token)) << '"' << token << '"';
+        }
+    }
+}
+
 TEST(ReadDuration, FloatingPrefixThroughDoubleThenFloat)
 {
     // clang-format off
