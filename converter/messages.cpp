@@ -30,7 +30,7 @@ static_assert(kMessageCount == kSourceTooLarge, "one message for each code from 
 
 void banner()
 {
-    std::printf("Melvox 2010.02 - converts a text score into a note stream\n");
+    std::fputs("Melvox 2010.02 - converts a text score into a note stream\n", stdout);
     std::fflush(stdout);
 }
 
