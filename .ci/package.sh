@@ -38,6 +38,8 @@ if grep -E '^(GTest|GTEST|benchmark|MANDOC|VALGRIND)[A-Za-z_]*:' "$build/CMakeCa
   fail "a build with developer mode off looked for a developer tool (above)"
 fi
 echo "   built without looking for GoogleTest, Google Benchmark, mandoc or valgrind"
+twins=$(find "$build" -name '*-dynamic' -type f)
+[[ -z $twins ]] || fail "the tests' dynamically linked twins were built: $twins"
 
 # The files an install must place, as the install rules list them (relative to the
 # prefix), and the programs among them.
@@ -60,6 +62,14 @@ for example in examples/*; do
   cmp -s "$example" "$stage/${docdir#/}/$example" || fail "installed $example differs"
 done
 echo "   ${#expected[@]} files in place, ${#programs[@]} programs: ${programs[*]}"
+# Where the toolchain links static programs, each installed one is: no program interpreter.
+if grep -q '^TMS_CAN_LINK_STATIC:INTERNAL=1$' "$build/CMakeCache.txt"; then
+  for program in "${programs[@]}"; do
+    ! readelf -l "$stage/usr/bin/$program" | grep -q 'Requesting program interpreter' ||
+      fail "installed $program is linked dynamically"
+  done
+  echo "   every program statically linked"
+fi
 
 echo "== cpack -G DEB"
 (cd "$build" && quiet cpack -G DEB)

@@ -14,6 +14,15 @@ foreach(i RANGE 1 ${CMAKE_ARGC})
   endif()
 endforeach()
 
+# memcheck finds heap errors and leaks by replacing malloc in the shared C library; in a
+# static program it would replace nothing and pass. The command runs a program's dynamic twin.
+list(GET command 0 program)
+file(GET_RUNTIME_DEPENDENCIES EXECUTABLES "${program}" RESOLVED_DEPENDENCIES_VAR shared
+     UNRESOLVED_DEPENDENCIES_VAR unresolved)
+if(NOT shared MATCHES "/libc\\.so")
+  message(FATAL_ERROR "${program} does not load the shared C library: valgrind would see no heap")
+endif()
+
 execute_process(
   COMMAND ${VALGRIND} --quiet --error-exitcode=99 --leak-check=full
           --errors-for-leak-kinds=definite,indirect --track-fds=no ${command}

@@ -1,5 +1,7 @@
 # End-to-end runs under valgrind, labelled "valgrind": memory errors and definite or indirect
 # leaks fail the test, and so does an exit status other than the one the run must end with.
+# The program run is a dynamically linked twin (melvox-dynamic and so on, see
+# static-link.cmake): memcheck cannot watch the heap of a static one, and the run says so.
 # Not registered in a sanitizer build (valgrind cannot run sanitized programs) or when
 # valgrind is missing.
 #

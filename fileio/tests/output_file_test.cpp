@@ -108,17 +108,19 @@ struct Program {
     std::string (*failed)(const std::string& target, int err);
 };
 
+// The dynamically linked twins of the programs: a static program ignores LD_PRELOAD, and the
+// faults the table expects would then not happen (a run meant to fail would succeed).
 const Program kPrograms[] = {
-    {"melvox", MELVOX_PATH,
+    {"melvox", MELVOX_DYNAMIC_PATH,
      [](const std::string& t) {
-         return std::vector<std::string>{MELVOX_PATH, "s.txt", t};
+         return std::vector<std::string>{MELVOX_DYNAMIC_PATH, "s.txt", t};
      },
      "", [](const std::string& t) { return t + " file written.\n"; },
      [](const std::string&) { return std::string("ERROR: Cannot save target file.\n"); },
      [](const std::string&, int) { return std::string("ERROR: When saving target file.\n"); }},
-    {"melplay", MELPLAY_PATH,
+    {"melplay", MELPLAY_DYNAMIC_PATH,
      [](const std::string& t) {
-         return std::vector<std::string>{MELPLAY_PATH, "s.bin", "-t:3", "-w:" + t};
+         return std::vector<std::string>{MELPLAY_DYNAMIC_PATH, "s.bin", "-t:3", "-w:" + t};
      },
      kMelplayBanner, [](const std::string& t) { return t + " file written.\n"; },
      [](const std::string& t) { return "Cannot write preview file " + t + ": " + std::strerror(EACCES) + ".\n"; },
