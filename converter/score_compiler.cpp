@@ -232,7 +232,8 @@ NoteText* remembered_note(const char* name, std::size_t name_size, const char* t
     if (name_key == 0 || duration_key == 0)
         return nullptr;
     std::size_t slot = ((duration_key ^ (name_key * 0xC2B2AE3D27D4EB4Fu)) * 0x9E3779B97F4A7C15u) >> 56;
-    for (;; slot = (slot + 1) % kNoteSlots) {
+    // The fill limit leaves free slots; the bound on the probes keeps the walk finite anyway.
+    for (std::size_t probe = 0; probe < kNoteSlots; ++probe, slot = (slot + 1) % kNoteSlots) {
         NoteText& n = notes[slot];
         if (n.run != run) {
             if (notes_used == kNoteFill)
@@ -244,6 +245,7 @@ NoteText* remembered_note(const char* name, std::size_t name_size, const char* t
         if (n.name_key == name_key && n.duration_key == duration_key)
             return &n;
     }
+    return nullptr;
 }
 
 // Appends n bytes, or reports kStreamTooLong when they would pass the end of bufOUT.
