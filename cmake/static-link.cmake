@@ -10,10 +10,10 @@
 # Tests that stand between a program and the C library need it linked dynamically:
 # valgrind's memcheck replaces malloc (in a static program it would see no heap errors and
 # no leaks), and the fault shim is preloaded (a static program ignores LD_PRELOAD). With
-# testing on, each program therefore gets a twin, NAME-dynamic, built from the same sources
-# and libraries and linked the other way; it is never installed.
+# testing on, each program therefore gets a twin, NAME-dynamic, built from the same main and
+# library and linked the other way; it is never installed.
 #
-#   tms_link_program(target)    after add_executable and target_link_libraries
+#   tms_add_program(name library)    the program `name` from main.cpp and its core library
 include_guard(GLOBAL)
 include(CheckCXXSourceCompiles)
 
@@ -31,17 +31,17 @@ if(NOT SANITIZE)
   endif()
 endif()
 
-function(tms_link_program target)
+function(tms_add_program name library)
+  add_executable(${name} main.cpp)
+  target_link_libraries(${name} PRIVATE ${library})
   if(TMS_STATIC_PROGRAMS)
-    target_link_options(${target} PRIVATE -static-pie)
+    target_link_options(${name} PRIVATE -static-pie)
   else()
-    target_link_options(${target} PRIVATE ${tms_dynamic_link_options})
+    target_link_options(${name} PRIVATE ${tms_dynamic_link_options})
   endif()
   if(BUILD_TESTING)
-    get_target_property(sources ${target} SOURCES)
-    get_target_property(libraries ${target} LINK_LIBRARIES)
-    add_executable(${target}-dynamic ${sources})
-    target_link_libraries(${target}-dynamic PRIVATE ${libraries})
-    target_link_options(${target}-dynamic PRIVATE ${tms_dynamic_link_options})
+    add_executable(${name}-dynamic main.cpp)
+    target_link_libraries(${name}-dynamic PRIVATE ${library})
+    target_link_options(${name}-dynamic PRIVATE ${tms_dynamic_link_options})
   endif()
 endfunction()
