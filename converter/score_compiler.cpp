@@ -339,10 +339,8 @@ int compile_note(const char* name)
             ++notes_used;
         }
     }
-    if (pt + 3 > kBufOutSize)
-        return fail(kStreamTooLong);
-    std::memcpy(bufOUT + pt, note.event, 3);
-    pt += 3;
+    if (emit(note.event, 3))
+        return 1;
     // After a tab inside a section. The whole of the text is copied, a size known at compile
     // time: the echo line has room for it.
     char* line = echo_line();
