@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "decoder.h"
 #include "map.h"
 #include "tracer.h"
 
@@ -36,9 +37,6 @@ private:
     char text_[kMappedLineSize];
     std::size_t size_ = 0;
 };
-
-constexpr std::size_t kMnemonicColumn = 15;
-constexpr std::size_t kOperandColumn = 22;
 
 // The hex column of a line: the address and the bytes, padded to the mnemonic column.
 void start_line(Line& line, std::int32_t address, const unsigned char* bytes, int count);

@@ -22,12 +22,6 @@ std::size_t line_size = 0;
 
 namespace {
 
-// Hex column in columns 0 to 14, mnemonic from 15, operands from 22. A wider hex column
-// (long addresses) pushes the rest right instead of being cut.
-constexpr std::size_t kMnemonicColumn = 15;
-constexpr std::size_t kOperandColumn = 22;
-
-constexpr char kBlanks[] = "                ";
 constexpr std::size_t kParamMove = 32;  // more than the longest operand column
 
 // The line in fixed-size moves, each one overlapped by the next: the hex column store,

@@ -11,6 +11,11 @@ namespace koddar {
 
 constexpr std::int32_t kImageSize = 65536;
 constexpr int kLineSize = 80;  // room for 79 characters and the terminator; the longest line is 49
+// Hex column in columns 0 to 14, mnemonic from 15, operands from 22. A wider hex column
+// (long addresses) pushes the rest right instead of being cut.
+constexpr std::size_t kMnemonicColumn = 15;
+constexpr std::size_t kOperandColumn = 22;
+inline constexpr char kBlanks[] = "                ";  // 16 blanks
 
 extern unsigned char* buffer;       // the image: offset 0 is the first byte of the source file
 extern std::int32_t loaded_length;  // bytes loaded into buffer; everything past them reads as 0x00
@@ -53,5 +58,12 @@ void Decod(int op, int p1, int p2, int p3);
 // Writes the listing line of the instruction at offset `address` into `string` (kLineSize
 // bytes) and returns the offset behind the instruction.
 std::int32_t Dasmtms7020(char* string, std::int32_t address);
+
+// The listing line of the instruction at offset `address` written in place into `line`
+// (`size` bytes, at least kLineSize; not zero-terminated) when its address shows in four
+// digits: Dasmtms7020's line, cut at `size` - 1 characters instead of kLineSize - 1, made
+// without the hex and operand stores, which it leaves alone. Sets `a` behind the instruction
+// and returns the line's length; for a wider address returns 0 and writes nothing.
+std::size_t write_four_digit_line(char* line, std::size_t size, std::int32_t address);
 
 }  // namespace koddar

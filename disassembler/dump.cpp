@@ -20,8 +20,12 @@ int dump(std::int32_t nb)
             written = std::fwrite(out, 1, used, stdout) == used;
             used = 0;
         }
-        a = Dasmtms7020(out + used, a);
-        used += line_size;
+        std::size_t size = write_four_digit_line(out + used, kLineSize, a);
+        if (size == 0) {
+            a = Dasmtms7020(out + used, a);
+            size = line_size;
+        }
+        used += size;
         out[used++] = '\n';
     }
     written = written && std::fwrite(out, 1, used, stdout) == used;

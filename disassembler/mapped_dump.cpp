@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "address.h"
@@ -72,7 +73,7 @@ void summary(const Trace& t)
                  plural(t.not_followed, "branch", "branches"));
 }
 
-const char* note_text(Note n)
+std::string_view note_text(Note n)
 {
     switch (n) {
     case Note::None: return "";
@@ -152,10 +153,22 @@ void Lister::label(std::int32_t off)
     print(line.text(), line.size());
 }
 
-// The instruction's line is assembled here from the decoder's columns, not taken from
-// Dasmtms7020's line store: with names an operand column outgrows a plain line.
+// The instruction's line, with the note of a flow the trace did not follow. A four-digit
+// address's line is written in place in the output buffer; a wider one is assembled here from
+// the decoder's columns, not taken from Dasmtms7020's line store: with names an operand column
+// outgrows a plain line.
 std::int32_t Lister::instruction(std::int32_t off)
 {
+    const std::string_view note = note_text(trace_.note[index(off)]);
+    static_assert(sizeof out > kMappedLineSize, "a whole line fits in the output buffer");
+    if (sizeof out - out_used < kMappedLineSize + 1)
+        flush_lines();
+    if (const std::size_t size = write_four_digit_line(out + out_used, kMappedLineSize - note.size(), off)) {
+        std::memcpy(out + out_used + size, note.data(), note.size());
+        out[out_used + size + note.size()] = '\n';
+        out_used += size + note.size() + 1;
+        return a;
+    }
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
     Line line;
@@ -164,9 +177,7 @@ std::int32_t Lister::instruction(std::int32_t off)
     line.put(mnemo, mnemo_field->size);
     line.pad_to(kOperandColumn);
     line.put(param, param_length);
-    const Note note = trace_.note[index(off)];
-    if (note != Note::None)
-        line.put(note_text(note), std::strlen(note_text(note)));
+    line.put(note.data(), note.size());
     print(line.text(), line.size());
     return next;
 }

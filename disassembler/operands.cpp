@@ -1,6 +1,9 @@
 // The operand formatter: reads each operand's bytes through Mgetc, extends the hex column
 // and writes the operand column, with the LVDP and WVDP rules of the target computer.
+#include <array>
+#include <cstring>
 #include <iterator>
+#include <utility>
 
 #include "address.h"
 #include "decoder.h"
@@ -109,18 +112,14 @@ const MnemonicField* mnemo_field = &mnemonic_field.row[UNDEF];
 
 namespace {
 
-void set_mnemonic(int op)
-{
-    mnemo = name[op];
-    mnemo_field = &mnemonic_field.row[op];
-}
-
-// The operands of one instruction being read: copies of `a` and of the two column cursors,
-// which the compiler can keep in registers while text bytes are stored (a store of a char
-// may alias any global, a local whose address never escapes it may not).
+// The operands of one instruction being read: its mnemonic (MOVP to the video port turns
+// into WVDP), a copy of `a`, where the next hex digits go and the operand column's cursor.
+// All locals, so the compiler keeps them in registers while text bytes are stored (a store
+// of a char may alias any global, a local whose address never escapes it may not).
 struct Reader {
+    int op;
     std::int32_t at;
-    Cursor hex;
+    char* hex;  // two exact digits a byte: the hex column has room for all of them (see Decod)
     Cursor out;
 
     // Reads the next operand byte (unsigned) and shows it in the hex column.
@@ -128,7 +127,8 @@ struct Reader {
     {
         const unsigned n = static_cast<unsigned char>(Mgetc(at));
         at = add32(at, 1);
-        hex.put(hex_lower[n]);
+        std::memcpy(hex, hex_lower[n].text, 2);
+        hex += 2;
         return n;
     }
 
@@ -143,9 +143,7 @@ struct Reader {
     // instruction plus the signed displacement, as an unsigned value for "%04X".
     std::uint32_t branch_target()
     {
-        const std::int8_t d = Mgetc(at);
-        at = add32(at, 1);
-        hex.put(hex_lower[static_cast<unsigned char>(d)]);
+        const auto d = static_cast<std::int8_t>(next_byte());
         return static_cast<std::uint32_t>(add32(add32(reloc, at), d));
     }
 };
@@ -184,7 +182,8 @@ void put_word(Cursor& out, const char (&lead)[N], std::uint32_t v)
     }
 }
 
-void first_operand(Reader& r, int op, int p1)
+// Inlined into each caller, so that where the kinds are constants their switches fold away.
+[[gnu::always_inline]] inline void first_operand(Reader& r, int p1)
 {
     Cursor& out = r.out;
     if (p1 < K_NONE) {
@@ -197,7 +196,7 @@ void first_operand(Reader& r, int op, int p1)
     case K_B: out.put("B"); break;
     case K_REG: {
         const unsigned n = r.next_byte();
-        if (op != LVDP)  // LVDP shows its register byte in the hex column only
+        if (r.op != LVDP)  // LVDP shows its register byte in the hex column only
             put_register(out, n);
         break;
     }
@@ -222,7 +221,7 @@ void first_operand(Reader& r, int op, int p1)
     }
 }
 
-void second_operand(Reader& r, int op, int p2)
+[[gnu::always_inline]] inline void second_operand(Reader& r, int p2)
 {
     Cursor& out = r.out;
     if (p2 < K_NONE)
@@ -236,8 +235,8 @@ void second_operand(Reader& r, int op, int p2)
         break;
     case K_PORT: {
         const unsigned n = r.next_byte();
-        if (op == MOVP && n == kVideoPort) {
-            set_mnemonic(WVDP);  // the port stays in the hex column but not in the operands
+        if (r.op == MOVP && n == kVideoPort) {
+            r.op = WVDP;  // the port stays in the hex column but not in the operands
         } else {
             out.put(",");
             put_port(out, n);
@@ -253,24 +252,110 @@ void second_operand(Reader& r, int op, int p2)
     }
 }
 
-void third_operand(Reader& r, int p3)
+[[gnu::always_inline]] inline void third_operand(Reader& r, int p3)
 {
     if (p3 == K_REL)
         put_word(r.out, ",$", r.branch_target());
 }
 
+// An operand pattern: the kinds of an opcode's three positions, a TRAP number counted as
+// the one kind 0. Opcodes of a pattern share one line writer, with only their mnemonic and
+// number read from the map.
+struct Pattern {
+    int k1, k2, k3;
+    constexpr bool operator==(const Pattern& o) const { return k1 == o.k1 && k2 == o.k2 && k3 == o.k3; }
+};
+
+constexpr Pattern pattern_of(const Opcode& e)
+{
+    return {e.p1 < K_NONE ? 0 : e.p1, e.p2, e.p3};
+}
+
+// The distinct patterns of the map, in the order they first occur.
+struct Patterns {
+    Pattern row[256];
+    std::size_t size;
+    constexpr std::size_t index(const Pattern& p) const
+    {
+        std::size_t i = 0;
+        while (i < size && !(row[i] == p))
+            ++i;
+        return i;
+    }
+};
+
+constexpr Patterns make_patterns()
+{
+    Patterns t{};
+    for (const Opcode& e : opcode_map)
+        if (t.index(pattern_of(e)) == t.size)
+            t.row[t.size++] = pattern_of(e);
+    return t;
+}
+
+constexpr Patterns patterns = make_patterns();
+
+// A listing line with a four-digit address, written in place: the hex column over
+// 16 blanks, then the operands from their column and last the mnemonic field between them,
+// its 7 bytes ending where the operands begin. Made for each pattern, its kinds constants,
+// so that the kind switches fold away.
+template <int K1, int K2, int K3>
+std::size_t plain_line(char* line, std::size_t size, std::int32_t address, std::uint32_t shown, unsigned code)
+{
+    static_assert(kMnemonicColumn + 7 == kOperandColumn && 7 + 2 * 3 <= kMnemonicColumn);
+    const Opcode& e = opcode_map[code];
+    std::memcpy(line, kBlanks, 16);
+    std::memcpy(line, hex_upper[shown >> 8].text, 2);
+    std::memcpy(line + 2, hex_upper[shown].text, 2);
+    std::memcpy(line + 5, hex_lower[code].text, 2);
+    Reader r{e.op, add32(address, 1), line + 7, Cursor(line + kOperandColumn, size - kOperandColumn)};
+    first_operand(r, K1 == 0 ? e.p1 : K1);
+    second_operand(r, K2);
+    third_operand(r, K3);
+    std::memcpy(line + kMnemonicColumn, mnemonic_field.row[r.op].text, 7);
+    a = r.at;
+    return kOperandColumn + r.out.size();
+}
+
+using PlainLine = std::size_t (*)(char*, std::size_t, std::int32_t, std::uint32_t, unsigned);
+
+template <std::size_t... P>
+constexpr std::array<PlainLine, 256> make_plain_lines(std::index_sequence<P...>)
+{
+    constexpr PlainLine writer[] = {&plain_line<patterns.row[P].k1, patterns.row[P].k2, patterns.row[P].k3>...};
+    std::array<PlainLine, 256> t{};
+    for (unsigned code = 0; code < 256; ++code)
+        t[code] = writer[patterns.index(pattern_of(opcode_map[code]))];
+    return t;
+}
+
+// Indexed by the opcode byte.
+constexpr std::array<PlainLine, 256> plain_lines = make_plain_lines(std::make_index_sequence<patterns.size>{});
+
 }  // namespace
 
 void Decod(int op, int p1, int p2, int p3)
 {
-    set_mnemonic(op);
-    Reader r{a, Cursor::behind(hexa, hexa_length), Cursor(param)};
-    first_operand(r, op, p1);
-    second_operand(r, op, p2);
+    // The hex column holds at most 8 address digits, a blank, the opcode and 3 operand bytes.
+    static_assert(sizeof hexa > 8 + 1 + 2 + 2 * 3);
+    Reader r{op, a, hexa + hexa_length, Cursor(param)};
+    first_operand(r, p1);
+    second_operand(r, p2);
     third_operand(r, p3);
+    mnemo = name[r.op];
+    mnemo_field = &mnemonic_field.row[r.op];
     a = r.at;
-    hexa_length = r.hex.size();
+    hexa_length = static_cast<std::size_t>(r.hex - hexa);
     param_length = r.out.size();
+}
+
+std::size_t write_four_digit_line(char* line, std::size_t size, std::int32_t address)
+{
+    const auto shown = static_cast<std::uint32_t>(add32(reloc, address));
+    if (shown > 0xFFFF)
+        return 0;
+    const auto code = static_cast<unsigned char>(Mgetc(address));
+    return plain_lines[code](line, size, address, shown, code);
 }
 
 }  // namespace koddar

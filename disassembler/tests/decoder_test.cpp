@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -240,3 +241,61 @@ TEST(Mgetc, ReturnsSignedBytesAndZeroOutsideTheImage)
 }
 
 }  // namespace
+
+// The listings write each line with a four-digit address in place, by a writer made for its
+// opcode's operand kinds; it must give Dasmtms7020's line and next offset for every opcode and
+// every value of each operand byte, with bytes cut off, and never write past its line. A wider
+// address is left to Dasmtms7020: nothing is written.
+struct PlainRow {
+    std::int32_t reloc;
+    std::int32_t offset;  // of the instruction in a 0x10000-byte store
+    std::int32_t loaded;
+};
+
+class PlainLine : public testing::TestWithParam<PlainRow> {};
+
+TEST_P(PlainLine, IsTheDecodedLineForEveryOpcodeAndOperandByte)
+{
+    const PlainRow& r = GetParam();
+    std::vector<unsigned char> image(0x10000, 0xA5);
+    koddar::buffer = image.data();
+    koddar::loaded_length = r.loaded;
+    koddar::reloc = r.reloc;
+    const bool wide = static_cast<std::uint32_t>(r.reloc) + static_cast<std::uint32_t>(r.offset) > 0xFFFF;
+    int mismatches = 0;
+    for (unsigned opcode = 0; opcode < 256 && mismatches < 5; ++opcode) {
+        for (unsigned spot = 1; spot <= 3; ++spot) {
+            for (unsigned v = 0; v < 256; ++v) {
+                const auto at = static_cast<std::size_t>(r.offset);
+                image[at] = static_cast<unsigned char>(opcode);
+                for (unsigned k = 1; k <= 3 && at + k < image.size(); ++k)
+                    image[at + k] = static_cast<unsigned char>(k == spot ? v : v * 37 + k * 101);
+                char expected[koddar::kLineSize];
+                const std::int32_t next = Dasmtms7020(expected, r.offset);
+                char line[koddar::kLineSize + 8];
+                std::memset(line, '#', sizeof line);
+                koddar::a = -1;
+                const std::size_t size = koddar::write_four_digit_line(line, koddar::kLineSize, r.offset);
+                const bool same = size == 0 ? std::string(line, sizeof line) == std::string(sizeof line, '#') && wide
+                                            : std::string(line, size) == expected && koddar::a == next && !wide &&
+                                                  std::string(line + koddar::kLineSize - 1, 9) == std::string(9, '#');
+                if (!same && ++mismatches <= 5)
+                    ADD_FAILURE() << "opcode " << opcode << " byte " << spot << " = " << v << ": \""
+                                  << std::string(line, size) << "\" for \"" << expected << "\"";
+            }
+        }
+    }
+    koddar::buffer = nullptr;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Addresses, PlainLine, testing::Values(
+    PlainRow{0, 0x100, 0x10000},
+    PlainRow{0xF000, 0x0FFC, 0x10000},   // branch targets past FFFF
+    PlainRow{0, 0xFFFF, 0x10000},        // the last byte of the image: operands read as 0
+    PlainRow{1, 0xFFFE, 0x10000},        // FFFF: the last four-digit address
+    PlainRow{2, 0xFFFE, 0x10000},        // 10000: five digits
+    PlainRow{-0x10, 0x20, 0x10000},      // 0010, and a negative address before it
+    PlainRow{-0x1000, 0x10, 0x10000},    // eight digits
+    PlainRow{0, 0x200, 0x202}));         // the loaded data ends inside the instruction
+// clang-format on
