@@ -168,6 +168,31 @@ check koddar - -e:0x10000 bench.bin
 check koddar - empty.bin
 check koddar - .
 
+# Listings with a map: the example's, the traced images', and random images traced from a few
+# entries, with names of every length for labels, registers and ports, some lines past FFFF.
+check koddar - ex/delay.bin -r:0xF000 -m:ex/delay.map
+for m in mixed1 mixed2; do
+  cp "$root/disassembler/tests/traced/$m.bin" "$root/disassembler/tests/traced/$m.map" .
+  check koddar - "$m.bin" -r:0xF000 "-m:$m.map"
+done
+for i in $(seq "$rounds"); do
+  random_bytes $((i + 500)) 4096 img.bin
+  for r in 0xF000 0xFF80 0x7FFFF800; do
+    perl -e '
+      srand($ARGV[0]); my $r = hex($ARGV[1]);
+      my $name = sub { my $n = "N$_[0]_"; $n .= chr(65 + int(rand(26))) while length($n) < 1 + int(rand(32)); substr($n, 0, 32) };
+      my $at = sub { my $v = ($r + int(rand(4096))) & 0xFFFFFFFF; $v < 2**31 ? sprintf("%X", $v) : sprintf("-%X", 2**32 - $v) };
+      my %seen;
+      for my $kind (("code") x 3, ("label") x 20) {
+        my $a; do { $a = $at->() } while $seen{$a}++;
+        printf "%s %s %s\n", $kind, $a, $name->(scalar keys %seen);
+      }
+      printf "reg %d %s\n", $_ * 7, $name->("r$_") for 1 .. 20;
+      printf "port %d %s\n", $_ * 5, $name->("p$_") for 1 .. 20;' "$i" "$r" >img.map
+    check koddar - img.bin "-r:$r" -m:img.map
+  done
+done
+
 # ---------- melvox
 for f in ex/*; do
   check melvox out.bin "$f" out.bin

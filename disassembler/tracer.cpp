@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <cstring>
 
 #include "address.h"
 #include "opcode_map.h"
+#include "text.h"
 
 namespace koddar {
 
@@ -278,9 +279,12 @@ void Tracer::name_references()
         const Use use = t_.use[static_cast<std::size_t>(off)];
         if (use == Use::CodeMore)
             continue;
-        char text[16];
-        std::snprintf(text, sizeof text, "%c_%04X", use == Use::Code ? 'L' : 'D', static_cast<std::uint32_t>(r.target));
-        t_.labels.push_back({r.target, text, 0});
+        // "L_%04X" or "D_%04X" of the target
+        char text[10] = {use == Use::Code ? 'L' : 'D', '_'};
+        char digits[8];
+        const std::size_t n = wide_hex(static_cast<std::uint32_t>(r.target), digits);
+        std::memcpy(text + 2, digits + sizeof digits - n, n);
+        t_.labels.push_back({r.target, std::string(text, 2 + n), 0});
         named[static_cast<std::size_t>(off)] = true;
     }
     std::sort(t_.labels.begin(), t_.labels.end(),
