@@ -1,5 +1,6 @@
 // The operand formatter: reads each operand's bytes through Mgetc, extends the hex column
 // and writes the operand column, with the LVDP and WVDP rules of the target computer.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <iterator>
@@ -103,6 +104,15 @@ constexpr MnemonicFields make_mnemonic_fields()
 }
 
 constexpr MnemonicFields mnemonic_field = make_mnemonic_fields();
+
+constexpr bool every_name_fits_before_the_operands()
+{
+    for (const MnemonicField& f : mnemonic_field.row)
+        if (f.size > kOperandColumn - kMnemonicColumn)
+            return false;
+    return true;
+}
+static_assert(every_name_fits_before_the_operands(), "the operand column never moves for a long mnemonic");
 
 constexpr unsigned kVideoPort = 46;  // MOVP to this port is the video write WVDP
 
@@ -300,16 +310,18 @@ constexpr Patterns patterns = make_patterns();
 // its 7 bytes ending where the operands begin. Made for each pattern, its kinds constants,
 // so that the kind switches fold away.
 template <int K1, int K2, int K3>
-std::size_t plain_line(char* line, std::size_t size, std::int32_t address, std::uint32_t shown, unsigned code)
+std::size_t four_digit_line(char* line, std::size_t size, std::int32_t address, std::uint32_t shown, unsigned code)
 {
-    static_assert(kMnemonicColumn + 7 == kOperandColumn && 7 + 2 * 3 <= kMnemonicColumn);
+    static_assert(kMnemonicColumn + 7 == kOperandColumn && 4 + 1 + 2 + 2 * 3 <= kMnemonicColumn,
+                  "the mnemonic field fills the gap, the hex column stays short of it");
     const Opcode& e = opcode_map[code];
     std::memcpy(line, kBlanks, 16);
     std::memcpy(line, hex_upper[shown >> 8].text, 2);
     std::memcpy(line + 2, hex_upper[shown].text, 2);
     std::memcpy(line + 5, hex_lower[code].text, 2);
     Reader r{e.op, add32(address, 1), line + 7, Cursor(line + kOperandColumn, size - kOperandColumn)};
-    first_operand(r, K1 == 0 ? e.p1 : K1);
+    // A TRAP number is below K_NONE: the bound tells the compiler so, which keeps only its branch.
+    first_operand(r, K1 == 0 ? std::min<int>(e.p1, K_NONE - 1) : K1);
     second_operand(r, K2);
     third_operand(r, K3);
     std::memcpy(line + kMnemonicColumn, mnemonic_field.row[r.op].text, 7);
@@ -317,20 +329,31 @@ std::size_t plain_line(char* line, std::size_t size, std::int32_t address, std::
     return kOperandColumn + r.out.size();
 }
 
-using PlainLine = std::size_t (*)(char*, std::size_t, std::int32_t, std::uint32_t, unsigned);
+using LineWriter = std::size_t (*)(char*, std::size_t, std::int32_t, std::uint32_t, unsigned);
 
 template <std::size_t... P>
-constexpr std::array<PlainLine, 256> make_plain_lines(std::index_sequence<P...>)
+constexpr std::array<LineWriter, sizeof...(P)> make_line_writers(std::index_sequence<P...>)
 {
-    constexpr PlainLine writer[] = {&plain_line<patterns.row[P].k1, patterns.row[P].k2, patterns.row[P].k3>...};
-    std::array<PlainLine, 256> t{};
+    return {&four_digit_line<patterns.row[P].k1, patterns.row[P].k2, patterns.row[P].k3>...};
+}
+
+// The writer of each pattern, and the pattern of each opcode byte.
+constexpr std::array<LineWriter, patterns.size> line_writers = make_line_writers(std::make_index_sequence<patterns.size>{});
+
+struct PatternOf {
+    std::uint8_t row[256];
+};
+
+constexpr PatternOf make_pattern_of()
+{
+    static_assert(patterns.size <= 256);
+    PatternOf t{};
     for (unsigned code = 0; code < 256; ++code)
-        t[code] = writer[patterns.index(pattern_of(opcode_map[code]))];
+        t.row[code] = static_cast<std::uint8_t>(patterns.index(pattern_of(opcode_map[code])));
     return t;
 }
 
-// Indexed by the opcode byte.
-constexpr std::array<PlainLine, 256> plain_lines = make_plain_lines(std::make_index_sequence<patterns.size>{});
+constexpr PatternOf opcode_pattern = make_pattern_of();
 
 }  // namespace
 
@@ -355,7 +378,7 @@ std::size_t write_four_digit_line(char* line, std::size_t size, std::int32_t add
     if (shown > 0xFFFF)
         return 0;
     const auto code = static_cast<unsigned char>(Mgetc(address));
-    return plain_lines[code](line, size, address, shown, code);
+    return line_writers[opcode_pattern.row[code]](line, size, address, shown, code);
 }
 
 }  // namespace koddar

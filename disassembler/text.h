@@ -64,14 +64,6 @@ public:
     constexpr explicit Cursor(char (&store)[N]) : Cursor(store, N)
     {
     }
-    // A cursor that goes on behind the first `used` bytes of `store` (at most its last byte).
-    template <std::size_t N>
-    static constexpr Cursor behind(char (&store)[N], std::size_t used)
-    {
-        Cursor c(store);
-        c.at_ += used < N - 1 ? used : N - 1;
-        return c;
-    }
 
     std::size_t size() const { return static_cast<std::size_t>(at_ - begin_); }
     // Zero-terminates the text and returns its length.
