@@ -108,7 +108,7 @@ TEST(TracedImageSpeed, ListsWithinThriceThePlainListing)
     write_file(dir + "/code.map", "code 0000\n");
     double plain = 1e9;
     double traced = 1e9;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 15; ++i) {
         plain = std::min(plain, cpu_seconds({dir + "/code.bin"}));
         traced = std::min(traced, cpu_seconds({dir + "/code.bin", "-m:" + dir + "/code.map"}));
     }
