@@ -315,7 +315,7 @@ std::size_t four_digit_line(char* line, std::size_t size, std::int32_t address, 
     static_assert(kMnemonicColumn + 7 == kOperandColumn && 4 + 1 + 2 + 2 * 3 <= kMnemonicColumn,
                   "the mnemonic field fills the gap, the hex column stays short of it");
     const Opcode& e = opcode_map[code];
-    std::memcpy(line, kBlanks, 16);
+    std::memcpy(line, kBlanks, sizeof kBlanks);  // its terminator falls in the mnemonic field
     std::memcpy(line, hex_upper[shown >> 8].text, 2);
     std::memcpy(line + 2, hex_upper[shown].text, 2);
     std::memcpy(line + 5, hex_lower[code].text, 2);
@@ -338,7 +338,8 @@ constexpr std::array<LineWriter, sizeof...(P)> make_line_writers(std::index_sequ
 }
 
 // The writer of each pattern, and the pattern of each opcode byte.
-constexpr std::array<LineWriter, patterns.size> line_writers = make_line_writers(std::make_index_sequence<patterns.size>{});
+constexpr std::array<LineWriter, patterns.size> line_writers =
+    make_line_writers(std::make_index_sequence<patterns.size>{});
 
 struct PatternOf {
     std::uint8_t row[256];
