@@ -2,7 +2,8 @@
 // 4 bytes relocation (little-endian), 1 control byte, 2 bytes start and 2 bytes end offset,
 // then the image. Every line must keep the column rules, every instruction take 1 to 4 bytes,
 // and no byte outside the image may be read: the image is an allocation of exactly its
-// length, so AddressSanitizer catches any access past it.
+// length, so AddressSanitizer catches any access past it. The listings' in-place line of every
+// instruction must be Dasmtms7020's line.
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -106,6 +107,20 @@ void check_line(const std::uint8_t* img, std::int32_t n, std::int32_t offset)
         fuzz::check(operand_char(c), "operand text is printable without blanks", text);
     if (entry.op == koddar::LVDP)
         fuzz::check(param.empty(), "LVDP shows no operand", text);
+
+    // The listings' in-place line: the same text, and nothing written for a wider address.
+    char in_place[koddar::kLineSize];
+    std::memset(in_place, 'X', sizeof in_place);
+    const std::size_t size = koddar::write_four_digit_line(in_place, sizeof in_place, offset);
+    if (size == 0) {
+        fuzz::check(static_cast<std::uint32_t>(add32(koddar::reloc, offset)) > 0xFFFF,
+                    "only a wider address is left to Dasmtms7020", text);
+        fuzz::check(std::string(in_place, sizeof in_place) == std::string(sizeof in_place, 'X'),
+                    "nothing written for a wider address", text);
+    } else {
+        fuzz::check(std::string(in_place, size) == text && koddar::a == next, "the in-place line is the line", text);
+    }
+    koddar::a = next;
 }
 
 }  // namespace
