@@ -181,11 +181,16 @@ for i in $(seq "$rounds"); do
     perl -e '
       srand($ARGV[0]); my $r = hex($ARGV[1]);
       my $name = sub { my $n = "N$_[0]_"; $n .= chr(65 + int(rand(26))) while length($n) < 1 + int(rand(32)); substr($n, 0, 32) };
-      my $at = sub { my $v = ($r + int(rand(4096))) & 0xFFFFFFFF; $v < 2**31 ? sprintf("%X", $v) : sprintf("-%X", 2**32 - $v) };
+      my $hex = sub { my $v = ($r + $_[0]) & 0xFFFFFFFF; $v < 2**31 ? sprintf("%X", $v) : sprintf("-%X", 2**32 - $v) };
       my %seen;
       for my $kind (("code") x 3, ("label") x 20) {
-        my $a; do { $a = $at->() } while $seen{$a}++;
+        my $a; do { $a = $hex->(int(rand(3000))) } while $seen{$a}++;
         printf "%s %s %s\n", $kind, $a, $name->(scalar keys %seen);
+      }
+      my @kinds = ("bytes", "words", "addrs", "text");
+      for my $k (0 .. 3) {   # data ranges above the code, one of each kind
+        my $from = 3000 + 256 * $k + int(rand(64));
+        printf "%s %s %s %s\n", $kinds[$k], $hex->($from), $hex->($from + 1 + 2 * int(rand(60))), $name->("d$k");
       }
       printf "reg %d %s\n", $_ * 7, $name->("r$_") for 1 .. 20;
       printf "port %d %s\n", $_ * 5, $name->("p$_") for 1 .. 20;' "$i" "$r" >img.map

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <cstring>
 
 #include "address.h"
@@ -43,6 +44,52 @@ struct Flow {
     Note note = Note::None;
 };
 
+// What an opcode's operands mean to the flow, made once from the opcode map: where the
+// operand bytes of a branch address, a displacement or a data address start (0: none), and
+// the flow's own rules. A BR or CALL through an index or a register cannot be followed.
+struct FlowShape {
+    std::uint8_t address_at = 0;       // K_ADDR: the target address
+    std::uint8_t displacement_at = 0;  // K_REL: always the last byte
+    std::uint8_t data_at = 0;          // K_DIRECT, or K_INDEXED other than BR and CALL
+    bool ends = false;                 // JMP, BR, RETS, RETI: no next instruction
+    bool trap = false;                 // TRAP: the target is read from the vector table
+    Note note = Note::None;
+};
+
+constexpr std::array<FlowShape, 256> make_flow_shapes()
+{
+    std::array<FlowShape, 256> shapes{};
+    for (unsigned i = 0; i < 256; ++i) {
+        const Opcode& e = opcode_map[i];
+        FlowShape& s = shapes[i];
+        const bool jumps = e.op == BR || e.op == CALL;
+        s.ends = e.op == JMP || e.op == BR || e.op == RETS || e.op == RETI;
+        s.trap = e.op == TRAP;
+        int at = 1;  // the operand bytes, in order
+        for (int kind : {e.p1, e.p2, e.p3}) {
+            const auto here = static_cast<std::uint8_t>(at);
+            if (kind == K_ADDR)
+                s.address_at = here;
+            else if (kind == K_REL)
+                s.displacement_at = here;
+            else if (kind == K_DIRECT || (kind == K_INDEXED && !jumps))
+                s.data_at = here;
+            else if (kind == K_INDEXED)
+                s.note = Note::Indexed;
+            else if (kind == K_INDIRECT && jumps)
+                s.note = Note::Indirect;
+            at += operand_bytes(kind);
+        }
+    }
+    return shapes;
+}
+
+constexpr std::array<FlowShape, 256> kFlowShapes = make_flow_shapes();
+// One branch target at most from the operands, so the targets keep the operands' order.
+static_assert(opcode_map_checks::every_row([](unsigned c, const Opcode&) {
+    return (kFlowShapes[c].address_at != 0) + (kFlowShapes[c].displacement_at != 0) + kFlowShapes[c].trap <= 1;
+}));
+
 class Tracer {
 public:
     Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
@@ -50,7 +97,8 @@ public:
     {
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
         t_.note.assign(static_cast<std::size_t>(length), Note::None);
-        range_line_.assign(static_cast<std::size_t>(length), 0);
+        if (!map.ranges.empty())
+            range_line_.assign(static_cast<std::size_t>(length), 0);
         for (const MapRange& r : map.ranges)
             for (std::int32_t at = r.start; at <= r.end; ++at)
                 range_line_[static_cast<std::size_t>(offset(at))] = r.line;
@@ -70,6 +118,8 @@ private:
     bool inside(std::int32_t off) const { return off >= 0 && off < length_; }
     unsigned byte(std::int32_t off) const { return inside(off) ? image_[off] : 0; }
     unsigned word(std::int32_t off) const { return byte(off) << 8 | byte(off + 1); }
+    // The map line of the data range holding an offset of the image, 0 outside every range.
+    int range_line(std::int32_t off) const { return range_line_.empty() ? 0 : range_line_[index(off)]; }
 
     Flow flow(std::int32_t off) const;
     void follow(Path path);
@@ -88,46 +138,29 @@ private:
     std::int32_t length_;
     std::int32_t reloc_;
     Trace t_;
-    std::vector<int> range_line_;  // per offset: the map line of its data range, 0 outside ranges
+    std::vector<int> range_line_;  // per offset: the map line of its data range; empty without ranges
     std::vector<Path> work_;
 };
 
 Flow Tracer::flow(std::int32_t off) const
 {
     const unsigned opcode = byte(off);
-    const Opcode& e = opcode_map[opcode];
-    const std::int32_t next = add32(off, kLengths[opcode]);
+    const FlowShape& shape = kFlowShapes[opcode];
     Flow f;
-    f.ends = e.op == JMP || e.op == BR || e.op == RETS || e.op == RETI;
-    std::int32_t at = add32(off, 1);  // the operand bytes, in order
-    for (int kind : {e.p1, e.p2, e.p3}) {
-        switch (kind) {
-        case K_REL:  // always the last byte: the target is the next instruction plus d
-            f.target[f.targets++] = add32(address(next), static_cast<std::int8_t>(byte(at)));
-            break;
-        case K_ADDR: f.target[f.targets++] = static_cast<std::int32_t>(word(at)); break;
-        case K_DIRECT:
-            f.reads = true;
-            f.data = static_cast<std::int32_t>(word(at));
-            break;
-        case K_INDEXED:
-            if (e.op == BR || e.op == CALL) {
-                f.note = Note::Indexed;
-            } else {
-                f.reads = true;
-                f.data = static_cast<std::int32_t>(word(at));
-            }
-            break;
-        case K_INDIRECT:
-            if (e.op == BR || e.op == CALL)
-                f.note = Note::Indirect;
-            break;
-        default: break;
-        }
-        at = add32(at, operand_bytes(kind));
+    f.ends = shape.ends;
+    f.note = shape.note;
+    if (shape.address_at != 0)
+        f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
+    if (shape.displacement_at != 0) {  // the target is the next instruction plus d
+        const std::int32_t next = address(add32(off, kLengths[opcode]));
+        f.target[f.targets++] = add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at))));
     }
-    if (e.op == TRAP) {
-        const std::int32_t vector = offset(kVectorTop - 2 * e.p1);
+    if (shape.data_at != 0) {
+        f.reads = true;
+        f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
+    }
+    if (shape.trap) {
+        const std::int32_t vector = offset(kVectorTop - 2 * opcode_map[opcode].p1);
         if (inside(vector) && inside(vector + 1))
             f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
         else
@@ -143,7 +176,7 @@ bool Tracer::placeable(std::int32_t off, int length, const Path& path)
     for (int i = 1; i < length; ++i) {
         const std::int32_t at = off + i;
         if (!inside(at) || t_.use[static_cast<std::size_t>(at)] != Use::Data ||
-            range_line_[static_cast<std::size_t>(at)] != 0) {
+            range_line(at) != 0) {
             stop(Stop::Overlap, address(off), address(at), path);
             return false;
         }
@@ -186,8 +219,8 @@ void Tracer::follow(Path path)
             stop(Stop::Inside, at, address(start), path);
             return;
         }
-        if (range_line_[static_cast<std::size_t>(off)] != 0) {
-            stop(Stop::InData, at, range_line_[static_cast<std::size_t>(off)], path);
+        if (range_line(off) != 0) {
+            stop(Stop::InData, at, range_line(off), path);
             return;
         }
         const unsigned opcode = byte(off);
@@ -216,14 +249,14 @@ void Tracer::linear()
 {
     std::int32_t off = 0;
     while (off < length_) {
-        if (range_line_[static_cast<std::size_t>(off)] != 0) {
+        if (range_line(off) != 0) {
             ++off;
             continue;
         }
         const int length = kLengths[byte(off)];
         bool fits = true;
         for (int i = 1; i < length && fits; ++i)
-            fits = inside(off + i) && range_line_[index(off + i)] == 0;
+            fits = inside(off + i) && range_line(off + i) == 0;
         if (!fits) {
             ++off;
             continue;
@@ -262,16 +295,19 @@ void Tracer::push_entries()
 // D_XXXX on data. Addresses inside an instruction stay unnamed.
 void Tracer::name_references()
 {
-    std::sort(t_.refs.begin(), t_.refs.end(),
-              [](const Ref& x, const Ref& y) { return x.target != y.target ? x.target < y.target : x.from < y.from; });
+    // Paths run forward, so the references come nearly in order, which a merge sort takes
+    // faster than std::sort; equal pairs are alike, so the order is the same.
+    std::stable_sort(t_.refs.begin(), t_.refs.end(), [](const Ref& x, const Ref& y) {
+        return x.target != y.target ? x.target < y.target : x.from < y.from;
+    });
     t_.refs.erase(std::unique(t_.refs.begin(), t_.refs.end(),
                               [](const Ref& x, const Ref& y) { return x.target == y.target && x.from == y.from; }),
                   t_.refs.end());
     std::vector<bool> named(static_cast<std::size_t>(length_), false);
-    t_.labels = map_.names;
     for (const MapName& n : map_.names)
         if (inside(offset(n.address)))
             named[static_cast<std::size_t>(offset(n.address))] = true;
+    std::vector<MapName> generated;
     for (const Ref& r : t_.refs) {
         const std::int32_t off = offset(r.target);
         if (!inside(off) || named[static_cast<std::size_t>(off)])
@@ -284,11 +320,18 @@ void Tracer::name_references()
         char digits[8];
         const std::size_t n = wide_hex(static_cast<std::uint32_t>(r.target), digits);
         std::memcpy(text + 2, digits + sizeof digits - n, n);
-        t_.labels.push_back({r.target, std::string(text, 2 + n), 0});
+        generated.push_back({r.target, std::string(text, 2 + n), 0});
         named[static_cast<std::size_t>(off)] = true;
     }
-    std::sort(t_.labels.begin(), t_.labels.end(),
-              [](const MapName& x, const MapName& y) { return x.address < y.address; });
+    // The generated names come in address order, as the references do; no two names share an
+    // address, so merging them with the map's sorted names sorts them all.
+    auto by_address = [](const MapName& x, const MapName& y) { return x.address < y.address; };
+    std::vector<MapName> names = map_.names;
+    std::sort(names.begin(), names.end(), by_address);
+    t_.labels.reserve(names.size() + generated.size());
+    std::merge(std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()),
+               std::make_move_iterator(generated.begin()), std::make_move_iterator(generated.end()),
+               std::back_inserter(t_.labels), by_address);
 }
 
 Trace Tracer::run()
