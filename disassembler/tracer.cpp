@@ -175,8 +175,7 @@ bool Tracer::placeable(std::int32_t off, int length, const Path& path)
 {
     for (int i = 1; i < length; ++i) {
         const std::int32_t at = off + i;
-        if (!inside(at) || t_.use[static_cast<std::size_t>(at)] != Use::Data ||
-            range_line(at) != 0) {
+        if (!inside(at) || t_.use[static_cast<std::size_t>(at)] != Use::Data || range_line(at) != 0) {
             stop(Stop::Overlap, address(off), address(at), path);
             return false;
         }
