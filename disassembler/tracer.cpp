@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 #include "address.h"
 #include "opcode_map.h"
