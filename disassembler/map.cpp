@@ -61,6 +61,7 @@ private:
     bool range(const Token* t, int n, DataKind kind);
     bool vectors(int n);
     bool reg_or_port(const Token* t, int n, std::vector<std::string>& table, const char* what);
+    bool find(const Token* t, int n);
 
     const char* path_;
     std::int32_t reloc_;
@@ -253,6 +254,27 @@ bool Reader::reg_or_port(const Token* t, int n, std::vector<std::string>& table,
     return true;
 }
 
+// find gaps|tables|text on|off, or find text N: N printable characters at least.
+bool Reader::find(const Token* t, int n)
+{
+    if (n != 3)
+        return fail(n < 3 ? "Missing setting." : "Too many fields.");
+    int* what = same(t[1], "gaps")     ? &map_.find.gaps
+                : same(t[1], "tables") ? &map_.find.tables
+                : same(t[1], "text")   ? &map_.find.text
+                                       : nullptr;
+    unsigned value = 0;
+    if (what == nullptr)
+        return fail("Unknown analysis `" + str(t[1]) + "'.");
+    if (same(t[2], "on") || same(t[2], "off"))
+        *what = same(t[2], "on") ? 1 : 0;
+    else if (what == &map_.find.text && t[2].text[0] >= '0' && t[2].text[0] <= '9' && number(t[2], value) && value >= 2)
+        *what = static_cast<int>(value);
+    else
+        return fail("Bad setting `" + str(t[2]) + "'.");
+    return true;
+}
+
 bool Reader::line(int number, const char* text, std::size_t size)
 {
     number_ = number;
@@ -294,6 +316,8 @@ bool Reader::line(int number, const char* text, std::size_t size)
         return reg_or_port(t, n, map_.reg, "Register");
     if (same(t[0], "port"))
         return reg_or_port(t, n, map_.port, "Port");
+    if (same(t[0], "find"))
+        return find(t, n);
     return fail("Unknown directive `" + str(t[0]) + "'.");
 }
 

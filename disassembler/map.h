@@ -10,6 +10,8 @@
 //   text ADDR END [NAME]    ASCII text
 //   vectors                 the TRAP vectors FFD0-FFFF, where loaded, as an addrs table
 //   reg N NAME, port N NAME a name for register N or port N (decimal, 0 to 255)
+//   find WHAT SETTING       asks for an analysis after the trace: gaps, tables or text; on,
+//                           off, or for text the least number of characters
 #pragma once
 
 #include <cstddef>
@@ -46,6 +48,13 @@ struct Map {
     std::vector<std::string> reg = std::vector<std::string>(256);   // empty: the built-in name
     std::vector<std::string> port = std::vector<std::string>(256);  // empty: Pn
     int vectors_line = 0;                                           // line of `vectors`, 0 when absent
+    // The `find` settings: -1 when the map says nothing, else 0 (off), 1 (on) or for text the
+    // least length of a run.
+    struct Find {
+        int gaps = -1;
+        int tables = -1;
+        int text = -1;
+    } find;
 };
 
 constexpr std::size_t kMaxNameLength = 32;

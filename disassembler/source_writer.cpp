@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "address.h"
+#include "analysis.h"
 #include "data_lines.h"
 #include "decoder.h"
 #include "map.h"
@@ -381,11 +382,15 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
     return write_mapped_source(out, nb, map, write_path);
 }
 
-int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const char* write_path)
 {
     if (!fits_16_bits())
         return 1;
-    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
+    Map map = given;
+    Trace trace;
+    Findings found;
+    if (!analysed_trace(map, buffer, loaded_length, reloc, trace, found))
+        return 1;
     if (write_path != nullptr) {
         if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
             std::fputs("Cannot write map file.\n", stderr);
@@ -395,6 +400,7 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
     }
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
+    report_findings(trace, found);
     return finish(out);
 }
 
