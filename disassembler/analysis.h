@@ -52,9 +52,11 @@ extern Analysis analysis;
 bool read_exec_log(const char* path, const Map& map, std::int32_t reloc, std::int32_t length,
                    std::vector<std::int32_t>& entries);
 
-// The rules, each over the trace made so far.
+// The rules, each over the trace made so far. The jump tables' code entries are returned; the
+// addresses in the tables of addresses that it adds to the map's ranges go into `words`.
 std::vector<std::int32_t> jump_table_entries(Map& map, const Trace& trace, const unsigned char* image,
-                                             std::int32_t length, std::int32_t reloc, std::int32_t& tables);
+                                             std::int32_t length, std::int32_t reloc, std::vector<std::int32_t>& words,
+                                             std::int32_t& tables);
 int find_text_runs(Map& map, const Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc,
                    int min_length);
 std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const unsigned char* image,

@@ -17,10 +17,21 @@ namespace koddar {
 namespace {
 
 constexpr int kMinInstructions = 3;
+constexpr int kPaddingRun = 4;
 
 bool padding(unsigned b)
 {
     return b == 0x00 || b == 0xFF;
+}
+
+bool padding_run(const unsigned char* image, std::int32_t length, std::int32_t off)
+{
+    if (length - off < kPaddingRun || !padding(image[off]))
+        return false;
+    for (int i = 1; i < kPaddingRun; ++i)
+        if (image[off + i] != image[off])
+            return false;
+    return true;
 }
 
 class GapReader {
@@ -108,11 +119,13 @@ std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const
     std::vector<std::int32_t> found;
     std::int32_t off = 0;
     while (off < length) {
-        if (!claims.free(off) || claims.referenced[static_cast<std::size_t>(off)]) {
-            // A referenced byte starts data: skip to the next claimed byte.
-            const bool data = claims.free(off);
+        if (!claims.free(off)) {
             ++off;
-            while (data && claims.free(off))
+            continue;
+        }
+        if (claims.referenced[static_cast<std::size_t>(off)]) {  // data, up to a claimed byte or padding
+            ++off;
+            while (claims.free(off) && !padding_run(image, length, off))
                 ++off;
             continue;
         }

@@ -29,7 +29,7 @@ public:
     {
     }
 
-    std::vector<std::int32_t> entries(std::int32_t& tables);
+    std::vector<std::int32_t> entries(std::vector<std::int32_t>& words, std::int32_t& tables);
 
 private:
     bool inside(std::int32_t off) const { return off >= 0 && off < length_; }
@@ -62,6 +62,7 @@ private:
     std::int32_t length_;
     std::int32_t reloc_;
     std::vector<std::int32_t> found_;
+    std::vector<std::int32_t> words_;  // the addresses in tables of addresses
     std::int32_t tables_ = 0;
 };
 
@@ -125,8 +126,9 @@ void TableReader::address_table(std::int32_t t)
     int n = 0;
     for (std::int32_t at = t; n < kMaxEntries; at += 2, ++n) {
         const std::int32_t target = word_offset(at);
+        // T and T+1 are read by the LDA pair; a reference to any later byte starts other data.
         const bool fits = c_.free(at) && c_.free(at + 1) && (at == t || !c_.referenced[static_cast<std::size_t>(at)]) &&
-                          !c_.referenced[static_cast<std::size_t>(at + 1)];
+                          (at == t || !c_.referenced[static_cast<std::size_t>(at + 1)]);
         if (!fits || !inside(target) || active_map()[byte(target)].op == UNDEF ||
             trace_.use[static_cast<std::size_t>(target)] == Use::CodeMore)
             break;
@@ -136,7 +138,7 @@ void TableReader::address_table(std::int32_t t)
     map_.ranges.push_back({add32(reloc_, t), add32(reloc_, t + 2 * n - 1), DataKind::Addrs, kTableLine});
     for (int i = 0; i < n; ++i) {
         c_.taken[static_cast<std::size_t>(t + 2 * i)] = c_.taken[static_cast<std::size_t>(t + 2 * i + 1)] = true;
-        found_.push_back(add32(reloc_, word_offset(t + 2 * i)));
+        words_.push_back(add32(reloc_, word_offset(t + 2 * i)));
     }
     ++tables_;
 }
@@ -152,7 +154,7 @@ void TableReader::loaded_address(std::int32_t off)
         found_.push_back(add32(reloc_, t));
 }
 
-std::vector<std::int32_t> TableReader::entries(std::int32_t& tables)
+std::vector<std::int32_t> TableReader::entries(std::vector<std::int32_t>& words, std::int32_t& tables)
 {
     for (std::int32_t off = 0; off < length_; ++off) {
         if (!code_start(off))
@@ -171,15 +173,17 @@ std::vector<std::int32_t> TableReader::entries(std::int32_t& tables)
         }
     }
     tables = tables_;
+    words = words_;
     return found_;
 }
 
 }  // namespace
 
 std::vector<std::int32_t> jump_table_entries(Map& map, const Trace& trace, const unsigned char* image,
-                                             std::int32_t length, std::int32_t reloc, std::int32_t& tables)
+                                             std::int32_t length, std::int32_t reloc, std::vector<std::int32_t>& words,
+                                             std::int32_t& tables)
 {
-    return TableReader(map, trace, image, length, reloc).entries(tables);
+    return TableReader(map, trace, image, length, reloc).entries(words, tables);
 }
 
 }  // namespace koddar
