@@ -168,6 +168,40 @@ bool read_at(const std::vector<NoteUse>& uses, std::size_t how_many, int type, i
     return true;
 }
 
+bool score_at(const Stream& stream, int type, int tempo, std::string& text, std::string& error)
+{
+    text = format("%d\n", tempo);
+    bool inside = false;
+    std::string duration;
+    for (const Element& e : stream.elements) {
+        switch (e.kind) {
+        case Kind::SectionStart:
+            text += format("REPEAT %d\n", e.count);
+            inside = true;
+            break;
+        case Kind::SectionEnd:
+            text += "END\n";
+            inside = false;
+            break;
+        case Kind::Note:
+            if (!beats_text(type, e.code, e.divisor, tempo, duration)) {
+                error = format("Offset %zu: no duration gives the divisor %u at tempo %d.\n", e.offset, e.divisor,
+                               tempo);
+                return false;
+            }
+            // "%s%s %s\n"
+            if (inside)
+                text += "  ";
+            text += note_name(e.code);
+            text += ' ';
+            text += duration;
+            text += '\n';
+            break;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool beats_text(int type, int code, unsigned divisor, int tempo, std::string& text)
@@ -212,36 +246,14 @@ int score_tempo(const Stream& stream, int type)
 
 bool score_text(const Stream& stream, int type, std::string& text, std::string& error)
 {
-    const int tempo = score_tempo(stream, type);
-    text = format("%d\n", tempo);
-    bool inside = false;
-    std::string duration;
-    for (const Element& e : stream.elements) {
-        switch (e.kind) {
-        case Kind::SectionStart:
-            text += format("REPEAT %d\n", e.count);
-            inside = true;
-            break;
-        case Kind::SectionEnd:
-            text += "END\n";
-            inside = false;
-            break;
-        case Kind::Note:
-            if (!beats_text(type, e.code, e.divisor, tempo, duration)) {
-                error = format("Offset %zu: no duration gives the divisor %u at tempo %d.\n", e.offset, e.divisor,
-                               tempo);
-                return false;
-            }
-            // "%s%s %s\n"
-            if (inside)
-                text += "  ";
-            text += note_name(e.code);
-            text += ' ';
-            text += duration;
-            text += '\n';
-            break;
-        }
-    }
+    if (!score_at(stream, type, score_tempo(stream, type), text, error))
+        return false;
+    // Beats of many very short notes may make a text too long for the converter; durations
+    // counted in seconds (type 1) or in the divisor's own units (type 3) are shorter.
+    std::string plain;
+    if (text.size() >= kConverterTextLimit && score_at(stream, type, type == 3 ? kType3UnitTempo : kType1UnitTempo, plain, error) &&
+        plain.size() < text.size())
+        text.swap(plain);
     return true;
 }
 

@@ -13,6 +13,10 @@ namespace melplay {
 constexpr std::size_t kConverterTextLimit = 64000;
 constexpr std::size_t kConverterStreamLimit = 32000;
 
+// The tempos at which durations count seconds (type 1) and the divisor's own units (type 3):
+// the shortest texts, used when beats would make a text too long for the converter.
+constexpr int kType1UnitTempo = 60;
+constexpr int kType3UnitTempo = 3960;
 // The tempo of a stream without notes; any tempo compiles it.
 constexpr int kTempoWithoutNotes = 120;
 // The range a tempo guessed from the note lengths is brought into by doubling or halving.
@@ -30,7 +34,8 @@ bool beats_text(int type, int code, unsigned divisor, int tempo, std::string& te
 // one whose durations are most often simple parts of a beat, then the shortest texts.
 int score_tempo(const Stream& stream, int type);
 
-// The score text; false with a message in `error` if a divisor could not be reached.
+// The score text at score_tempo, or at the unit tempo when only that one's text is short
+// enough for the converter; false with a message in `error` if a divisor could not be reached.
 bool score_text(const Stream& stream, int type, std::string& text, std::string& error);
 
 }  // namespace melplay
