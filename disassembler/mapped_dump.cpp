@@ -230,13 +230,8 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
     for (const Stop& s : trace.stops)
         report(s);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
+    if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
+        return 1;
     list_mapped(map, trace, a, nb);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         erreur(kCannotWrite);

@@ -382,13 +382,8 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
     if (!fits_16_bits())
         return 1;
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
+    if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
+        return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
     return finish(out);
