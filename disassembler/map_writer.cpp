@@ -68,22 +68,26 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
                            std::string(kKindWord[static_cast<int>(r.kind)]) + " " + hex4(r.start) + " " + hex4(r.end) +
                                name_at(r.start)});
     }
-    // Runs of code, and of unreached bytes outside the ranges, as comments: what the trace
-    // inferred, which an added entry point may change. Uncommented, an unreached run is a
-    // bytes range.
+    // Runs of code, of the parameters after calls and of unreached bytes outside the ranges, as
+    // comments: what the trace inferred, which an added entry point may change. Uncommented, an
+    // unreached run is a bytes range.
+    enum Run { kCode, kRange, kParams, kUnreached };
+    auto run_at = [&](std::int32_t off) {
+        const auto i = static_cast<std::size_t>(off);
+        return trace.use[i] != Use::Data ? kCode : in_range[i] ? kRange : trace.params[i] ? kParams : kUnreached;
+    };
     for (std::int32_t off = 0; off < length;) {
-        const bool code = trace.use[static_cast<std::size_t>(off)] != Use::Data;
-        const bool free_data = !code && !in_range[static_cast<std::size_t>(off)];
+        const Run run = run_at(off);
         std::int32_t end = off + 1;
-        while (end < length && (trace.use[static_cast<std::size_t>(end)] != Use::Data) == code &&
-               (code || in_range[static_cast<std::size_t>(end)] != free_data))
+        while (end < length && run_at(end) == run)
             ++end;
-        const std::int32_t first = add32(reloc, off);
-        const std::int32_t last = add32(reloc, end - 1);
-        if (code)
-            out.push_back({first, 2, "# code " + hex4(first) + " " + hex4(last)});
-        else if (free_data)
-            out.push_back({first, 2, "# bytes " + hex4(first) + " " + hex4(last) + " ; not reached"});
+        const std::string span = hex4(add32(reloc, off)) + " " + hex4(add32(reloc, end - 1));
+        if (run == kCode)
+            out.push_back({add32(reloc, off), 2, "# code " + span});
+        else if (run == kParams)
+            out.push_back({add32(reloc, off), 2, "# bytes " + span + " ; parameters of a call"});
+        else if (run == kUnreached)
+            out.push_back({add32(reloc, off), 2, "# bytes " + span + " ; not reached"});
         off = end;
     }
     for (const MapRoutine& r : map.routines) {

@@ -86,11 +86,11 @@ void summary(const Trace& t)
 }
 
 // The paths that stopped, and the map's labels that no line can carry: inside an instruction.
-void report_trace(const Map& map, const Trace& trace)
+void report_trace(const Trace& trace)
 {
     for (const Stop& s : trace.stops)
         report(s);
-    for (const MapName& n : map.names) {
+    for (const MapName& n : trace.labels) {  // in address order; only the map's lie inside one
         std::int32_t off = sub32(n.address, reloc);
         if (off < 0 || off >= static_cast<std::int32_t>(trace.use.size()) || trace.use[index(off)] != Use::CodeMore)
             continue;
@@ -276,7 +276,7 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
     if (!read_map(map_path, reloc, loaded_length, map))
         return 1;
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
-    report_trace(map, trace);
+    report_trace(trace);
     if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
         return 1;
     list_mapped(map, trace, a, nb);

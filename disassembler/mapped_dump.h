@@ -18,7 +18,7 @@ void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int
 
 // On the standard error: the paths that stopped and the map's labels inside an instruction,
 // before the listing; the summary line after it.
-void report_trace(const Map& map, const Trace& trace);
+void report_trace(const Trace& trace);
 void summary(const Trace& trace);
 
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path);
