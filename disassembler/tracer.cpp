@@ -9,6 +9,7 @@
 
 #include "address.h"
 #include "opcode_map.h"
+#include "processor.h"
 #include "text.h"
 
 namespace koddar {
@@ -223,7 +224,7 @@ void Tracer::follow(Path path)
             return;
         }
         const unsigned opcode = byte(off);
-        if (opcode_map[opcode].op == UNDEF) {
+        if (active_map()[opcode].op == UNDEF) {
             stop(Stop::Undefined, at, 0, path);
             return;
         }
