@@ -391,13 +391,8 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const
     Findings found;
     if (!analysed_trace(map, buffer, loaded_length, reloc, trace, found))
         return 1;
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
+    if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
+        return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
     report_findings(trace, found);
