@@ -227,8 +227,9 @@ bool Writer::cuts_data(std::int32_t off, std::int32_t at) const
 {
     const Use u = use(off);
     return use(at) != u || name_at(at) != nullptr || comment_at(at) != nullptr ||
-           (u == Use::Data && (range_[static_cast<std::size_t>(off)] != range_[static_cast<std::size_t>(at)] ||
-                               trace_->params[static_cast<std::size_t>(off)] != trace_->params[static_cast<std::size_t>(at)]));
+           (u == Use::Data &&
+            (range_[static_cast<std::size_t>(off)] != range_[static_cast<std::size_t>(at)] ||
+             trace_->params[static_cast<std::size_t>(off)] != trace_->params[static_cast<std::size_t>(at)]));
 }
 
 // A directive of up to kSourceDataBytes bytes of one kind (a text up to its terminating 00),
