@@ -19,8 +19,29 @@ struct Alias {
     Mnemonic mnemonic;
 };
 constexpr Alias kAliases[] = {
-    {"JN", JLT}, {"JZ", JEQ}, {"JC", JHS}, {"JP", JGT}, {"JPZ", JGE}, {"JNZ", JNE}, {"JNC", JL}, {"CLRC", TSTA},
+    {"JN", JLT},    {"JZ", JEQ},   {"JC", JHS},    {"JP", JGT},    {"JPZ", JGE},   {"JNZ", JNE},
+    {"JNC", JL},    {"CLRC", TSTA}, {"MOVW", MOVD}, {"RTS", RETS}, {"RTI", RETI},
 };
+
+// The instructions whose port form has a mnemonic of its own: MOV A,P4 is MOVP A,P4.
+struct PortVariant {
+    Mnemonic plain, port;
+};
+constexpr PortVariant kPortVariants[] = {
+    {MOV, MOVP}, {AND, ANDP}, {OR, ORP}, {XOR, XORP}, {BTJO, BTJOP}, {BTJZ, BTJZP},
+};
+
+bool is_port_value(const Operand& op)
+{
+    return op.form == Form::Port ||
+           (op.form == Form::Value && op.known && op.value >= kPortBase && op.value < kPortBase + 256);
+}
+
+bool is_address(const Operand& op)
+{
+    return op.form == Form::Direct || op.form == Form::Indexed || op.form == Form::Indirect ||
+           (op.form == Form::Value && op.known && op.value >= kPortBase + 256);
+}
 
 // Opcodes of each mnemonic, in opcode order; undefined opcodes are left out.
 struct FormIndex {
@@ -50,8 +71,15 @@ int fit(const Operand& operand, int kind)
     case Form::Reg: return kind == K_REG ? 0 : -1;
     case Form::Port: return kind == K_PORT ? 0 : -1;
     case Form::Imm: return kind == K_IMM8 || kind == K_IMM16 ? 0 : -1;
-    case Form::Value: return kind == K_ADDR || kind == K_REL ? 0 : -1;
-    case Form::Direct: return kind == K_DIRECT ? 0 : -1;
+    case Form::Value:
+        // A number not known yet is taken as a register in the first pass; the second pass
+        // refuses it if its value then asks for another length.
+        if (kind == K_REG)
+            return !operand.known || (operand.value >= 0 && operand.value < 256) ? 0 : -1;
+        if (kind == K_PORT)
+            return !operand.known || (operand.value >= 0 && operand.value < kPortBase + 256) ? 0 : -1;
+        return kind == K_ADDR || kind == K_REL || kind == K_DIRECT ? 0 : -1;
+    case Form::Direct: return kind == K_DIRECT || kind == K_ADDR ? 0 : -1;
     case Form::Indexed: return kind == K_INDEXED ? 0 : -1;
     case Form::Indirect: return kind == K_INDIRECT ? 0 : -1;
     case Form::Status: return kind == K_ST ? 0 : -1;
@@ -70,6 +98,41 @@ int find_mnemonic(const std::string& upper)
         if (upper == name[m])
             return m;
     return -1;
+}
+
+int rewrite_form(int mnemonic, std::vector<Operand>& ops)
+{
+    for (const PortVariant& v : kPortVariants)
+        if (mnemonic == v.plain)
+            for (const Operand& op : ops)
+                if (is_port_value(op))
+                    return v.port;
+    if (ops.size() == 2 && mnemonic == MOV && ops[1].form == Form::A && is_address(ops[0])) {
+        ops.pop_back();
+        return LDA;
+    }
+    if (ops.size() == 2 && mnemonic == MOV && ops[0].form == Form::A && is_address(ops[1])) {
+        ops.erase(ops.begin());
+        return STA;
+    }
+    if (ops.size() == 2 && mnemonic == CMP && ops[1].form == Form::A && is_address(ops[0])) {
+        ops.pop_back();
+        return CMPA;
+    }
+    if (ops.size() == 1 && mnemonic == CMPA && !is_address(ops[0])) {
+        Operand a;
+        a.form = Form::A;
+        ops.push_back(a);
+        return CMP;
+    }
+    return mnemonic;
+}
+
+long operand_byte(const Operand& operand, int kind)
+{
+    if (kind == K_PORT && operand.value >= kPortBase)
+        return operand.value - kPortBase;
+    return operand.value;
 }
 
 int instruction_length(unsigned opcode)

@@ -6,6 +6,8 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "assembler.h"
@@ -35,6 +37,19 @@ int report_option_error(int option)
     else
         std::fprintf(stderr, "Unknown option character `\\x%x'.\n", static_cast<unsigned>(c));
     return 1;
+}
+
+// The time DATE and TIME give: now, or SOURCE_DATE_EPOCH for a build that must be reproducible.
+std::time_t assembly_time()
+{
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch != nullptr && *epoch != '\0') {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(epoch, &end, 10);
+        if (*end == '\0' && seconds >= 0)
+            return static_cast<std::time_t>(seconds);
+    }
+    return std::time(nullptr);
 }
 
 }  // namespace
@@ -68,13 +83,25 @@ int run(int argc, char** argv)
     std::string text, error;
     if (!read_source(source, text, error))
         return refuse(error);
-    const Assembly assembly = assemble(text);
+    Options options;
+    options.path = source;
+    options.now = assembly_time();
+    const Assembly assembly = assemble(text, options);
     if (!assembly.errors.empty()) {
         const std::string report = format_errors(source, text, assembly.errors);
         std::fwrite(report.data(), 1, report.size(), stderr);
-        std::fprintf(stderr, "%zu error%s, no file written.\n", assembly.errors.size(),
-                     assembly.errors.size() == 1 ? "" : "s");
+        if (assembly.stopped)
+            std::fprintf(stderr, "Stopped after %zu errors, no file written.\n", assembly.errors.size());
+        else
+            std::fprintf(stderr, "%zu error%s, no file written.\n", assembly.errors.size(),
+                         assembly.errors.size() == 1 ? "" : "s");
         return 1;
+    }
+    for (const std::string& input : assembly.inputs) {
+        if (same_file(input, target))
+            return refuse("Target file " + target + " is the input file " + input + " itself.\n");
+        if (!listing_path.empty() && same_file(input, listing_path))
+            return refuse("Listing file " + listing_path + " is the input file " + input + " itself.\n");
     }
     // Both files are staged before either is put in place, the listing first: after any failure
     // no target file is written.
