@@ -34,7 +34,8 @@ bool keyword(const std::string& u)
         "ORG", "AORG", "EQU", "SET", "DB", "BYTE", "FCB", ".BYTE", "DW", "WORD", "FDB", ".WORD", "DATA", "TEXT",
         "DS", "RMB", "BSS", "ALIGN", "EVEN", "PADTO", "INCLUDE", "COPY", "BINCLUDE", "END", "CPU", "PAGE",
         "TITLE", "LISTING", "SAVE", "RESTORE", "RELAXED", "NEWPAGE", "IDT", "IF", "IFDEF", "IFNDEF", "ELSEIF",
-        "ELSE", "ENDIF", "MACRO", "ENDM", "EXITM", "REPT", "FUNCTION", "SECTION", "ENDSECTION", "TST",
+        "ELSE", "ENDIF", "MACRO", "ENDM", "EXITM", "REPT", "FUNCTION", "SECTION", "ENDSECTION", "PUBLIC",
+        "GLOBAL", "TST",
     };
     for (const char* w : words)
         if (u == w)
@@ -126,7 +127,7 @@ void Assembler::pass(int number)
     capture_.reset();
     ended_ = false;
     feed_file(0);
-    if (ended_)
+    if (ended_ || pass_ == 2)
         return;
     origin_ = {0, 0, {}};
     if (capture_)
@@ -317,7 +318,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
 std::string Assembler::key(std::string_view name) const
 {
     std::string k;
-    if (!sections_.empty())
+    if (!sections_.empty() &&
+        (local_name(name) || !public_.count(std::to_string(sections_.back()) + ":" + std::string(name))))
         k = "S" + std::to_string(sections_.back()) + ":";
     if (local_name(name))
         k += scope_ + ":";

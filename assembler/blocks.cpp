@@ -216,14 +216,14 @@ bool Assembler::condition(const std::string& word, std::size_t column)
         return true;
     }
     if (conditions_.empty())
-        return fail(column, word + " without its IF.");
+        return pass_ == 1 && fail(column, word + " without its IF.");
     Condition& top = conditions_.back();
     if (word == "ENDIF") {
         conditions_.pop_back();
         return true;
     }
     if (top.else_seen)
-        return fail(column, word + " after the ELSE of this IF.");
+        return pass_ == 1 && fail(column, word + " after the ELSE of this IF.");
     if (word == "ELSE") {
         top.else_seen = true;
         top.taking = !top.taken;
@@ -259,8 +259,10 @@ bool Assembler::start_capture(const std::string& word, const std::string& label,
         }
     } else {
         Value count;
-        if (!known_value(count, "REPT", 0, kMaxCount))
+        if (!known_value(count, "REPT", 0, kMaxCount)) {
+            capture_ = std::move(capture);  // its lines are still left out, up to its ENDM
             return false;
+        }
         capture->count = count.v;
     }
     capture_ = std::move(capture);
@@ -346,7 +348,9 @@ bool Assembler::invoke(const Macro& macro, const std::string& name)
     lines.reserve(macro.body.size());
     for (const std::string& line : macro.body)
         lines.push_back(substitute(line, macro.params, args));
+    ++macros_open_;
     expand(lines, "  in the macro " + name + " called at " + where() + "\n");
+    --macros_open_;
     return true;
 }
 
@@ -419,6 +423,30 @@ bool Assembler::section(bool open)
         return fail(c_.pos, "ENDSECTION without its SECTION.");
     sections_.pop_back();
     return true;
+}
+
+}  // namespace kodasm
+
+namespace kodasm {
+
+// PUBLIC name,...: names of the current section that the whole program sees.
+bool Assembler::make_public()
+{
+    if (sections_.empty())
+        return fail(c_.pos, "PUBLIC outside a SECTION.");
+    for (;;) {
+        c_.skip_blanks();
+        const std::size_t column = c_.pos;
+        const std::string_view name = read_name(c_);
+        if (name.empty())
+            return fail(column, "expected a name.");
+        public_.insert(std::to_string(sections_.back()) + ":" + std::string(name));
+        if (end_of_operands())
+            return true;
+        if (c_.peek() != ',')
+            return fail(c_.pos, "expected ',' or the end of the line.");
+        ++c_.pos;
+    }
 }
 
 }  // namespace kodasm

@@ -135,6 +135,7 @@ private:
     bool invoke(const Macro& macro, const std::string& name);
     bool function(const std::string& name, std::size_t name_column);
     bool section(bool open);
+    bool make_public();
     bool active() const { return conditions_.empty() || (conditions_.back().outer && conditions_.back().taking); }
     std::string where() const;
 
@@ -169,10 +170,12 @@ private:
     int expansions_ = 0;  // macro and REPT expansions in this pass, to scope their local names
     int sections_made_ = 0;
     std::vector<int> sections_;
+    std::unordered_set<std::string> public_;  // section and name of each PUBLIC
     std::string scope_;  // the last ordinary label, or the expansion: the scope of local names
     std::vector<std::string> contexts_;  // "  in file included from ..." lines, innermost last
     bool ended_ = false;                  // END met, or too many errors
     bool exit_macro_ = false;
+    int macros_open_ = 0;  // macro expansions being fed
     std::size_t function_column_ = 0;    // where a user function is called, for its faults
     int in_function_ = 0;
 

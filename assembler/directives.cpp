@@ -19,13 +19,6 @@ bool one_of(const std::string& word, std::initializer_list<const char*> words)
     return false;
 }
 
-// The TMS7000 family members the common assemblers name; all share the instruction set kodasm
-// assembles.
-constexpr const char* kCpus[] = {
-    "TMS7000", "TMS7001", "TMS7002", "TMS7020", "TMS7040", "TMS7041", "TMS7042", "TMS70C00", "TMS70C02",
-    "TMS70C08", "TMS70C20", "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82", "TMS70CT20", "TMS70CT40",
-};
-
 // DATE and TIME as the common macro assembler writes them: MM/DD/YY and HH:MM:SS.
 std::string clock_text(std::time_t now, bool date)
 {
@@ -77,12 +70,14 @@ bool Assembler::directive(const std::string& w, const std::string& label, std::s
         return cpu();
     if (w == "SECTION" || w == "ENDSECTION")
         return section(w == "SECTION");
+    if (w == "PUBLIC" || w == "GLOBAL")
+        return make_public();
     if (one_of(w, {"PAGE", "TITLE", "LISTING", "SAVE", "RESTORE", "RELAXED", "NEWPAGE", "IDT"}))
         return true;  // for a printed listing only: the bytes stay the same
     if (w == "ENDM")
         return fail(column, "ENDM without its MACRO or REPT.");
     if (w == "EXITM") {
-        if (contexts_.empty() || contexts_.back().find("in macro") == std::string::npos)
+        if (macros_open_ == 0)
             return fail(column, "EXITM outside a macro.");
         exit_macro_ = true;
         return true;
@@ -290,9 +285,8 @@ bool Assembler::cpu()
     std::string name(read_name(c_));
     for (char& ch : name)
         ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    for (const char* known : kCpus)
-        if (name == known)
-            return true;
+    if (known_cpu(name))
+        return true;
     return fail(column, "unknown CPU " + quote(name) + ": kodasm assembles for the TMS7000 family (TMS7000 to TMS70CT40).");
 }
 

@@ -135,6 +135,18 @@ long operand_byte(const Operand& operand, int kind)
     return operand.value;
 }
 
+bool known_cpu(const std::string& upper)
+{
+    static constexpr const char* kCpus[] = {
+        "TMS7000",  "TMS7001",  "TMS7002",  "TMS7020",  "TMS7040",  "TMS7041",   "TMS7042",   "TMS70C00", "TMS70C02",
+        "TMS70C08", "TMS70C20", "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82",  "TMS70CT20", "TMS70CT40",
+    };
+    for (const char* cpu : kCpus)
+        if (upper == cpu)
+            return true;
+    return false;
+}
+
 int instruction_length(unsigned opcode)
 {
     const Opcode& entry = opcode_map[opcode & 0xFF];

@@ -43,6 +43,9 @@ constexpr long kPortBase = 0x100;
 // reorder or drop operands; the mnemonic unchanged when none applies.
 int rewrite_form(int mnemonic, std::vector<Operand>& operands);
 
+// True for the upper-case name of a TMS7000 family member: all share the instruction set.
+bool known_cpu(const std::string& upper);
+
 // Instruction length of an opcode, from its map entry.
 int instruction_length(unsigned opcode);
 

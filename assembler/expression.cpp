@@ -123,10 +123,13 @@ bool Reader::binary(Value& out, int min_level, int depth)
     if (!unary(out, depth))
         return false;
     for (;;) {
+        const std::size_t before = c_.pos;  // the blanks stay for the caller, who may read a comment after them
         c_.skip_blanks();
         const Operator* op = peek_operator();
-        if (op == nullptr || op->level < min_level)
+        if (op == nullptr || op->level < min_level) {
+            c_.pos = before;
             return true;
+        }
         const std::size_t column = c_.pos;
         c_.pos += std::string_view(op->text).size();
         Value right;
