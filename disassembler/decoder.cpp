@@ -6,6 +6,7 @@
 
 #include "address.h"
 #include "opcode_map.h"
+#include "processor.h"
 
 namespace koddar {
 
@@ -65,7 +66,7 @@ std::int32_t Dasmtms7020(char* string, std::int32_t address)
     hex.put(' ');
     hex.put(hex_lower[opcode]);
     hexa_length = hex.size();
-    const Opcode& entry = opcode_map[opcode];
+    const Opcode& entry = active_map()[opcode];
     Decod(entry.op, entry.p1, entry.p2, entry.p3);
     hexa[hexa_length] = '\0';
     param[param_length] = '\0';

@@ -23,6 +23,7 @@
 #include "map.h"
 #include "map_writer.h"
 #include "opcode_map.h"
+#include "processor.h"
 #include "symbols.h"
 #include "text.h"
 #include "tracer.h"
@@ -207,7 +208,7 @@ std::int32_t Writer::instruction(std::int32_t off)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
-    const Opcode& entry = opcode_map[byte_at(off)];
+    const Opcode& entry = active_map()[byte_at(off)];
     const bool cut =
         next > loaded_length || (mapped() && next > off + 1 && use(std::min(next, loaded_length) - 1) != Use::CodeMore);
     if (cut || entry.op == UNDEF || entry.op == LVDP) {
@@ -329,6 +330,9 @@ void Writer::write(std::int32_t from, std::int32_t to)
 {
     if (mapped())
         definitions(from, to);
+    // kodasm assembles the target computer's map unless told otherwise.
+    if (active_map() != opcode_map)
+        line("CPU", "TMS7000");
     line("ORG", hex4(static_cast<std::uint32_t>(add32(reloc, from))));
     for (std::int32_t off = from; off < to;) {
         if (use(off) != Use::CodeMore) {
@@ -383,13 +387,8 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
     if (!fits_16_bits())
         return 1;
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
+    if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
+        return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
     return finish(out);
