@@ -98,6 +98,7 @@ Assembly Assembler::result()
     for (long a = first_; a <= last_; ++a)
         out.assembled.push_back(owner_[static_cast<std::size_t>(a)] != 0);
     out.entry = entry_;
+    out.processor = processor_;
     for (const auto& [k, d] : symbols_) {
         if (!d.known || k.find(':') != std::string::npos)  // local and section names stay inside
             continue;
@@ -115,6 +116,7 @@ Assembly Assembler::result()
 void Assembler::pass(int number)
 {
     pass_ = number;
+    processor_ = options_.processor;
     here_ = 0;
     order_ = 0;
     current_ = 0;

@@ -36,6 +36,7 @@ struct Assembly {
     std::vector<Symbol> symbols;        // sorted by name
     long entry = -1;                    // the address given to END, -1 without
     std::vector<std::string> inputs;    // every file read besides the main source (includes, BINCLUDEs)
+    int processor = 0;                  // the processor of the last CPU line, for the listing
 };
 
 constexpr std::size_t kMaxErrors = 50;
@@ -43,6 +44,7 @@ constexpr std::size_t kMaxErrors = 50;
 struct Options {
     std::string path;         // the main source's file name: includes are found from its folder
     std::time_t now = 0;      // the time of assembly, for DATE and TIME
+    int processor = 0;        // the processor before any CPU line (the target computer's)
 };
 
 // Assembles the whole source text. Lines end in LF (a CR before it is ignored); a UTF-8 byte

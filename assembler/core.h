@@ -162,6 +162,7 @@ private:
     long entry_ = -1;
 
     int pass_ = 1;
+    int processor_ = 0;  // whose opcode map: the target computer's until a CPU line
     long here_ = 0;     // address of the next byte
     long start_ = 0;    // address of the current line's first byte, the value of $
     std::size_t order_ = 0;  // statements fed in this pass

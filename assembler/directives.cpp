@@ -285,9 +285,11 @@ bool Assembler::cpu()
     std::string name(read_name(c_));
     for (char& ch : name)
         ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (known_cpu(name))
-        return true;
-    return fail(column, "unknown CPU " + quote(name) + ": kodasm assembles for the TMS7000 family (TMS7000 to TMS70CT40).");
+    const int cpu = find_cpu(name);
+    if (cpu < 0)
+        return fail(column, "unknown CPU " + quote(name) + ": kodasm assembles for the TMS7000 family (TMS7000 to TMS70CT40).");
+    processor_ = cpu;
+    return true;
 }
 
 // END [entry]: the source stops here; the entry, when given, is the program's start for the map.

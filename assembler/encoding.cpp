@@ -3,9 +3,11 @@
 #include "encoding.h"
 
 #include <array>
+#include <cctype>
 #include <iterator>
 
 #include "opcode_map.h"
+#include "processor.h"
 
 namespace kodasm {
 
@@ -43,21 +45,26 @@ bool is_address(const Operand& op)
            (op.form == Form::Value && op.known && op.value >= kPortBase + 256);
 }
 
-// Opcodes of each mnemonic, in opcode order; undefined opcodes are left out.
+// Opcodes of each mnemonic in one processor's map, in opcode order; undefined opcodes are left out.
 struct FormIndex {
     std::array<std::vector<std::uint8_t>, std::size(name)> opcodes;
-    FormIndex()
+    explicit FormIndex(const Opcode* map)
     {
         for (unsigned code = 0; code < 256; ++code)
-            if (opcode_map[code].op != UNDEF)
-                opcodes[opcode_map[code].op].push_back(static_cast<std::uint8_t>(code));
+            if (map[code].op != UNDEF)
+                opcodes[map[code].op].push_back(static_cast<std::uint8_t>(code));
     }
 };
 
-const FormIndex& index()
+const FormIndex& index(int processor)
 {
-    static const FormIndex table;
-    return table;
+    static const std::vector<FormIndex> tables = [] {
+        std::vector<FormIndex> t;
+        for (const Processor& p : processors)
+            t.emplace_back(p.opcodes);
+        return t;
+    }();
+    return tables[static_cast<std::size_t>(processor)];
 }
 
 // How well an operand fits a kind: -1 not at all, 0 exactly, 1 as register 0 or 1 written A or B.
@@ -135,33 +142,40 @@ long operand_byte(const Operand& operand, int kind)
     return operand.value;
 }
 
-bool known_cpu(const std::string& upper)
+int find_cpu(const std::string& cpu)
 {
-    static constexpr const char* kCpus[] = {
-        "TMS7000",  "TMS7001",  "TMS7002",  "TMS7020",  "TMS7040",  "TMS7041",   "TMS7042",   "TMS70C00", "TMS70C02",
-        "TMS70C08", "TMS70C20", "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82",  "TMS70CT20", "TMS70CT40",
+    const std::size_t own = find_processor(cpu);
+    if (own < std::size(processors))
+        return static_cast<int>(own);
+    // The other members of the family, as the common assemblers name them.
+    static constexpr const char* kFamily[] = {
+        "TMS7001",  "TMS7002",  "TMS7041",  "TMS7042",  "TMS70C00", "TMS70C02",  "TMS70C08",  "TMS70C20",
+        "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82", "TMS70CT20", "TMS70CT40",
     };
-    for (const char* cpu : kCpus)
-        if (upper == cpu)
-            return true;
-    return false;
+    std::string upper = cpu;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* member : kFamily)
+        if (upper == member)
+            return static_cast<int>(kFamilyProcessor);
+    return -1;
 }
 
-int instruction_length(unsigned opcode)
+int instruction_length(int processor, unsigned opcode)
 {
-    const Opcode& entry = opcode_map[opcode & 0xFF];
+    const Opcode& entry = processors[processor].opcodes[opcode & 0xFF];
     return 1 + operand_bytes(entry.p1) + operand_bytes(entry.p2) + operand_bytes(entry.p3);
 }
 
-int choose_opcode(int mnemonic, const std::vector<Operand>& operands)
+int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& operands)
 {
     if (mnemonic < 0 || mnemonic >= UNDEF || operands.size() > 3)
         return -1;
     int best = -1;
     int best_length = 0;
     int best_cost = 0;
-    for (const std::uint8_t code : index().opcodes[static_cast<std::size_t>(mnemonic)]) {
-        const Opcode& entry = opcode_map[code];
+    for (const std::uint8_t code : index(processor).opcodes[static_cast<std::size_t>(mnemonic)]) {
+        const Opcode& entry = processors[processor].opcodes[code];
         const int kinds[3] = {entry.p1, entry.p2, entry.p3};
         int cost = 0;
         bool fits = true;
@@ -174,7 +188,7 @@ int choose_opcode(int mnemonic, const std::vector<Operand>& operands)
             fits = f >= 0;
             cost += f;
         }
-        const int length = instruction_length(code);
+        const int length = instruction_length(processor, code);
         if (fits && (best < 0 || length < best_length || (length == best_length && cost < best_cost))) {
             best = code;
             best_length = length;

@@ -43,11 +43,13 @@ constexpr long kPortBase = 0x100;
 // reorder or drop operands; the mnemonic unchanged when none applies.
 int rewrite_form(int mnemonic, std::vector<Operand>& operands);
 
-// True for the upper-case name of a TMS7000 family member: all share the instruction set.
-bool known_cpu(const std::string& upper);
+// The processor (an index into the disassembler's processor table) of a CPU name in any case:
+// the target computer's TMS7020 and TMS7040, or any other TMS7000 family member, which has the
+// family's standard map. -1 for a name that is none of them.
+int find_cpu(const std::string& name);
 
 // Instruction length of an opcode, from its map entry.
-int instruction_length(unsigned opcode);
+int instruction_length(int processor, unsigned opcode);
 
 // The operand byte of a register or port operand: a port written as its address loses 0100h.
 long operand_byte(const Operand& operand, int kind);
@@ -55,6 +57,6 @@ long operand_byte(const Operand& operand, int kind);
 // The opcode whose operand kinds accept these operands, or -1. With several, the shortest wins,
 // then the one that reads A and B as A and B rather than as registers 0 and 1, then the lowest.
 // A TRAP number whose value is not known yet matches any TRAP: they are all one byte long.
-int choose_opcode(int mnemonic, const std::vector<Operand>& operands);
+int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& operands);
 
 }  // namespace kodasm

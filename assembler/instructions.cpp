@@ -4,6 +4,7 @@
 
 #include "core.h"
 #include "opcode_map.h"
+#include "processor.h"
 #include "operands.h"
 
 namespace kodasm {
@@ -48,7 +49,9 @@ bool Assembler::instruction(const std::string& word, std::size_t column)
     if (m == koddar::TRAP && operands.size() == 1 && operands[0].form == Form::Value && operands[0].known &&
         (operands[0].value < 0 || operands[0].value >= kTraps))
         return fail(operands[0].column, "TRAP numbers go from 0 to 23.");
-    // WVDP x is MOVP x,P46, the video write.
+    // WVDP x is MOVP x,P46, the target computer's video write.
+    if (m == koddar::WVDP && !koddar::processors[processor_].video)
+        return fail(column, "WVDP is an instruction of the TMS7020 and TMS7040 only.");
     if (m == koddar::WVDP) {
         m = koddar::MOVP;
         Operand video;
@@ -58,14 +61,16 @@ bool Assembler::instruction(const std::string& word, std::size_t column)
         if (operands.size() != 2)
             return fail(column, "WVDP takes one operand: A, B or an immediate byte.");
     }
-    int code = choose_opcode(m, operands);
+    int code = choose_opcode(processor_, m, operands);
     if (code < 0) {
         m = rewrite_form(m, operands);
-        code = choose_opcode(m, operands);
+        code = choose_opcode(processor_, m, operands);
     }
+    if (code < 0 && m == koddar::SWAP && processor_ != static_cast<int>(koddar::kFamilyProcessor))
+        return fail(column, "SWAP is an instruction of the family's standard map: write CPU TMS7000 before it.");
     if (code < 0)
         return fail(column, "no form of " + word + " takes these operands.");
-    const long length = instruction_length(static_cast<unsigned>(code));
+    const long length = instruction_length(processor_, static_cast<unsigned>(code));
     if (pass_ == 2 && here_ + length != end_[current_ - 1])
         return fail(column, "the length of this instruction depends on a name defined after it: define it earlier.");
     unsigned char bytes[4] = {static_cast<unsigned char>(code), 0, 0, 0};
@@ -76,9 +81,9 @@ bool Assembler::instruction(const std::string& word, std::size_t column)
 
 bool Assembler::encode(int code, const std::vector<Operand>& operands, unsigned char* bytes)
 {
-    const koddar::Opcode& entry = koddar::opcode_map[code];
+    const koddar::Opcode& entry = koddar::processors[processor_].opcodes[code];
     const int kinds[3] = {entry.p1, entry.p2, entry.p3};
-    const long length = instruction_length(static_cast<unsigned>(code));
+    const long length = instruction_length(processor_, static_cast<unsigned>(code));
     long at = 1;
     for (std::size_t i = 0; i < operands.size(); ++i) {
         const Operand& op = operands[i];

@@ -107,6 +107,7 @@ int run(int argc, char** argv)
     std::fputs("Kodasm - TMS7020/7040 assembler - version 2026.12\n", stderr);
     Output listing_out{"Listing", {}, {}, {}}, map_out{"Map", {}, {}, {}}, target_out{"Target", {}, {}, {}};
     Format format = Format::Raw;
+    int processor = 0;
     optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
     int c;
     while ((c = getopt(argc, argv, "hl:f:m:c:")) != -1) {
@@ -126,14 +127,11 @@ int run(int argc, char** argv)
             if (optarg[0] == '\0' || !parse_format(optarg + 1, format))
                 return refuse("Unknown output format, expected -f:bin, -f:hex or -f:srec.\n");
             break;
-        case 'c': {
-            std::string cpu = optarg[0] == '\0' ? "" : optarg + 1;
-            for (char& ch : cpu)
-                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            if (!known_cpu(cpu))
-                return refuse("Unknown processor, expected -c: and a TMS7000 family name (TMS7000 to TMS70CT40).\n");
+        case 'c':
+            processor = optarg[0] == '\0' ? -1 : find_cpu(optarg + 1);
+            if (processor < 0)
+                return refuse("Unknown processor, expected -c:tms7020, -c:tms7040, -c:tms7000 or another TMS7000 family name.\n");
             break;
-        }
         default: return report_option_error(optopt);
         }
     }
@@ -152,6 +150,7 @@ int run(int argc, char** argv)
     Options options;
     options.path = source;
     options.now = assembly_time();
+    options.processor = processor;
     const Assembly assembly = assemble(text, options);
     if (!assembly.errors.empty()) {
         const std::string report = format_errors(source, text, assembly.errors);

@@ -29,6 +29,8 @@ TEST_F(Tools, RoundTripOfEveryExampleAndGoldenImage)
         {EXAMPLES_DIR "/delay.bin", {}},
         {EXAMPLES_DIR "/delay.bin", {"-r:0xF000", "-m:" EXAMPLES_DIR "/delay.map"}},
         {golden + "opcodes.bin", {"-r:0x2000"}},
+        {golden + "opcodes.bin", {"-r:0x2000", "-c:tms7000"}},
+        {golden + "video.bin", {"-r:0x1000", "-c:tms7000"}},
         {golden + "registers.bin", {}},
         {golden + "ports.bin", {}},
         {golden + "video.bin", {"-r:0x1000"}},
