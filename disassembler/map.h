@@ -65,8 +65,8 @@ struct Map {
     std::vector<std::string> reg = std::vector<std::string>(256);   // empty: the built-in name
     std::vector<std::string> port = std::vector<std::string>(256);  // empty: Pn
     int vectors_line = 0;                                           // line of `vectors`, 0 when absent
-    std::vector<MapRoutine> routines;  // in the order of the file, one per address
-    std::vector<MapComment> comments;  // in the order of the file, one per address
+    std::vector<MapRoutine> routines;                               // in the order of the file, one per address
+    std::vector<MapComment> comments;                               // in the order of the file, one per address
     // The `find` settings: -1 when the map says nothing, else 0 (off), 1 (on) or for text the
     // least length of a run.
     struct Find {

@@ -87,7 +87,11 @@ static_assert(opcode_map_checks::every_row([](unsigned c, const Opcode&) {
 class Tracer {
 public:
     Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
-        : map_(map), image_(image), length_(length), reloc_(reloc), wraps_(within_16_bits(reloc, length)),
+        : map_(map),
+          image_(image),
+          length_(length),
+          reloc_(reloc),
+          wraps_(within_16_bits(reloc, length)),
           routines_(map.routines)
     {
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
