@@ -25,6 +25,7 @@ constexpr double kLargestExact = 9007199254740992.0;  // 2^53: decimal_value's b
 // Past this relative distance from the interval's ends a duration is surely outside; nearer,
 // the converter's own computation decides (a float is within 6e-8 of the decimal it reads).
 constexpr double kEdge = 1e-6;
+constexpr double kNear = 16;
 constexpr double kSameValue = 1.04;
 // The tempos tried lie from 4/5 to 5/4 of the guess, scored on the most frequent notes.
 constexpr double kTempoSpan = 1.25;
@@ -100,7 +101,10 @@ double tempo_guess(std::vector<NoteUse> uses)
 struct Reading {
     std::size_t off_grid = 0;
     std::size_t digits = 0;
-    bool operator<(const Reading& o) const { return off_grid != o.off_grid ? off_grid < o.off_grid : digits < o.digits; }
+    bool operator<(const Reading& o) const
+    {
+        return off_grid != o.off_grid ? off_grid < o.off_grid : digits < o.digits;
+    }
 };
 
 // The simple part of a beat p/q (q as small as may be) in (bottom, top], else the middle.
@@ -119,8 +123,7 @@ bool grid_value(double bottom, double top, double& target)
 
 // A duration that gives `divisor`: n / 10^decimals, the shortest, and of those the nearest to
 // the simple part of a beat in the interval (or to its middle); false if none.
-bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uint64_t& n, int& decimals,
-                       bool& on_grid)
+bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uint64_t& n, int& decimals, bool& on_grid)
 {
     const float freq = note_frequency(code);
     const double unit = units_per_beat(type, code, tempo);
@@ -130,20 +133,21 @@ bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uin
     on_grid = grid_value(bottom, top, target);
     for (decimals = 0; decimals <= kMaxDecimals; ++decimals) {
         const double scale = kPowersOfTen[decimals];
-        const double first = std::max(1.0, std::floor(bottom * scale));
-        const double last = std::ceil(top * scale);
+        // Only the decimals next to the target can be the nearest; the interval may be wide.
+        const double first = std::max({1.0, std::floor(bottom * scale), std::floor(target * scale) - kNear});
+        const double last = std::min(std::ceil(top * scale), std::ceil(target * scale) + kNear);
         if (last > kLargestExact)
             return false;
         bool found = false;
         double gap = 0;
-        for (double q = first; q <= last; ++q) {
-            const double x = q / scale;
+        for (auto q = static_cast<std::uint64_t>(first); q <= static_cast<std::uint64_t>(last); ++q) {
+            const double x = static_cast<double>(q) / scale;
             double value = 0;
             if (x < bottom * (1 - kEdge) || x > top * (1 + kEdge) || (found && std::fabs(x - target) >= gap) ||
-                !decimal_value(static_cast<std::uint64_t>(q), decimals, value) ||
+                !decimal_value(q, decimals, value) ||
                 compute_diviseur(type, freq, static_cast<float>(value), tempo) != static_cast<int>(divisor))
                 continue;
-            n = static_cast<std::uint64_t>(q);
+            n = q;
             gap = std::fabs(x - target);
             found = true;
         }
@@ -185,8 +189,8 @@ bool score_at(const Stream& stream, int type, int tempo, std::string& text, std:
             break;
         case Kind::Note:
             if (!beats_text(type, e.code, e.divisor, tempo, duration)) {
-                error = format("Offset %zu: no duration gives the divisor %u at tempo %d.\n", e.offset, e.divisor,
-                               tempo);
+                error =
+                    format("Offset %zu: no duration gives the divisor %u at tempo %d.\n", e.offset, e.divisor, tempo);
                 return false;
             }
             // "%s%s %s\n"
@@ -251,7 +255,8 @@ bool score_text(const Stream& stream, int type, std::string& text, std::string& 
     // Beats of many very short notes may make a text too long for the converter; durations
     // counted in seconds (type 1) or in the divisor's own units (type 3) are shorter.
     std::string plain;
-    if (text.size() >= kConverterTextLimit && score_at(stream, type, type == 3 ? kType3UnitTempo : kType1UnitTempo, plain, error) &&
+    if (text.size() >= kConverterTextLimit &&
+        score_at(stream, type, type == 3 ? kType3UnitTempo : kType1UnitTempo, plain, error) &&
         plain.size() < text.size())
         text.swap(plain);
     return true;
