@@ -157,6 +157,40 @@ bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uin
     return false;
 }
 
+// Metronome marks are mostly round: 120 rather than 121.
+int roundness(int tempo)
+{
+    return tempo % 10 == 0 ? 3 : tempo % 5 == 0 ? 2 : tempo % 2 == 0 ? 1 : 0;
+}
+
+// Tempos that read the same fit the stream equally well: of the run of consecutive ones nearest
+// the guess, the roundest, and of those the nearest the run's middle.
+int pick_from_ties(const std::vector<int>& tempos, double guess)
+{
+    std::size_t best_start = 0, best_end = 0;
+    double best_distance = 0;
+    for (std::size_t start = 0, end = 0; start < tempos.size(); start = end) {
+        end = start + 1;
+        while (end < tempos.size() && tempos[end] == tempos[end - 1] + 1)
+            ++end;
+        const double distance = std::max({0.0, tempos[start] - guess, guess - tempos[end - 1]});
+        if (start == 0 || distance < best_distance) {
+            best_start = start;
+            best_end = end;
+            best_distance = distance;
+        }
+    }
+    const double middle = (tempos[best_start] + tempos[best_end - 1]) / 2.0;
+    int pick = tempos[best_start];
+    for (std::size_t i = best_start; i < best_end; ++i) {
+        const int t = tempos[i];
+        if (roundness(t) > roundness(pick) ||
+            (roundness(t) == roundness(pick) && std::fabs(t - middle) < std::fabs(pick - middle)))
+            pick = t;
+    }
+    return pick;
+}
+
 bool read_at(const std::vector<NoteUse>& uses, std::size_t how_many, int type, int tempo, Reading& reading)
 {
     for (std::size_t i = 0; i < how_many; ++i) {
@@ -230,22 +264,20 @@ int score_tempo(const Stream& stream, int type)
     const std::size_t scored = std::min(uses.size(), kScoredNotes);
     std::partial_sort(uses.begin(), uses.begin() + static_cast<std::ptrdiff_t>(scored), uses.end(),
                       [](const NoteUse& a, const NoteUse& b) { return a.count > b.count; });
-    int best = 0;
-    Reading best_reading;
+    std::vector<int> tied;  // the tempos of the best reading, in order
+    Reading best;
     const int slowest = std::max(1, static_cast<int>(std::floor(guess / kTempoSpan)));
     const int fastest = static_cast<int>(std::ceil(guess * kTempoSpan));
     for (int tempo = slowest; tempo <= fastest; ++tempo) {
         Reading reading;
-        if (!read_at(uses, scored, type, tempo, reading))
+        if (!read_at(uses, scored, type, tempo, reading) || (!tied.empty() && best < reading))
             continue;
-        // Equal readings: the tempo nearer the guess.
-        if (best == 0 || reading < best_reading ||
-            (!(best_reading < reading) && std::fabs(tempo - guess) < std::fabs(best - guess))) {
-            best = tempo;
-            best_reading = reading;
-        }
+        if (tied.empty() || reading < best)
+            tied.clear();
+        tied.push_back(tempo);
+        best = reading;
     }
-    return best != 0 ? best : static_cast<int>(std::lround(guess));
+    return tied.empty() ? static_cast<int>(std::lround(guess)) : pick_from_ties(tied, guess);
 }
 
 bool score_text(const Stream& stream, int type, std::string& text, std::string& error)
