@@ -273,7 +273,8 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to)
         bool quoted = false;
         for (int i = 0; i < count; ++i) {
             const unsigned c = byte_at(off + i);
-            const bool printable = c >= 0x20 && c < 0x7F && c != '"';
+            // kodasm reads a backslash in a string as the start of an escape.
+            const bool printable = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
             if (printable && !quoted)
                 values += values.empty() ? "\"" : ",\"";
             else if (!printable && quoted)
