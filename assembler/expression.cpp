@@ -3,6 +3,8 @@
 // limits of a byte or a word are checked where the value is stored.
 #include "expression.h"
 
+#include "assembler.h"
+
 #include <cctype>
 #include <vector>
 
@@ -261,7 +263,7 @@ bool Reader::primary(Value& out, int depth)
         return name(out, depth);
     if (c_.at_end())
         return x_.fail(column, "expected a value.");
-    return x_.fail(column, std::string("expected a value, found '") + ch + "'.");
+    return x_.fail(column, "expected a value, found " + quote(std::string_view(&c_.s[c_.pos], 1)) + ".");
 }
 
 bool Reader::number(Value& out)
