@@ -76,6 +76,9 @@ struct Origin {
     std::string context;
 };
 
+// True for the upper-case word of a directive.
+bool directive_word(const std::string& upper);
+
 class Assembler : public Context {
 public:
     Assembler(const std::string& text, const Options& options);

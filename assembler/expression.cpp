@@ -111,6 +111,9 @@ private:
 
 const Operator* Reader::peek_operator() const
 {
+    static constexpr std::string_view kFirst = "|&=!<>^+-*/%";
+    if (kFirst.find(c_.peek()) == std::string_view::npos || c_.peek() == '\0')
+        return nullptr;
     const std::string_view rest = c_.s.substr(c_.pos < c_.s.size() ? c_.pos : c_.s.size());
     for (const Operator& op : kOperators) {
         const std::string_view text(op.text);
