@@ -75,6 +75,10 @@ int Sources::load(int from, const std::string& name, bool binary, std::string& e
         if (found != by_identity_.end())
             return found->second;
     }
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        error = "'" + path + "' is not a regular file.";  // a device or FIFO could block or never end
+        return -1;
+    }
     if (files_.size() >= kMaxFiles) {
         error = "more than 1024 files included.";
         return -1;
