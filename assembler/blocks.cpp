@@ -265,8 +265,8 @@ bool Assembler::start_capture(const std::string& word, const std::string& label,
         }
         capture->count = count.v;
     }
+    capture->where = where();
     capture_ = std::move(capture);
-    capture_where_ = where();
     return true;
 }
 
@@ -293,7 +293,7 @@ void Assembler::finish_capture()
         macros_[done->name] = done->definition;
         return;
     }
-    const std::string context = "  in the REPT of " + capture_where_ + "\n";
+    const std::string context = "  in the REPT of " + done->where + "\n";
     for (long i = 0; i < done->count && !ended_; ++i)
         expand(done->definition.body, context);
 }
