@@ -98,7 +98,6 @@ public:
     bool comment(const Token* t, int n);
 
 private:
-
     const char* path_;
     std::int32_t reloc_;
     std::int32_t length_;
@@ -340,7 +339,7 @@ MapRoutine* Reader::routine(const Token& t)
     for (MapRoutine& r : map_.routines)
         if (r.address == at)
             return &r;
-    map_.routines.push_back({at, 0, false, number_});
+    map_.routines.push_back({at, 0, 0, false});
     return &map_.routines.back();
 }
 
@@ -354,9 +353,10 @@ bool Reader::params(const Token* t, int n)
     MapRoutine* r = nullptr;
     if (!number(t[2], count) || (r = routine(t[1])) == nullptr)
         return false;
-    if (r->params != 0)
-        return fail("Parameters of this routine already given on line " + std::to_string(r->line) + ".");
+    if (r->params_line != 0)
+        return fail("Parameters of this routine already given on line " + std::to_string(r->params_line) + ".");
     r->params = static_cast<int>(count);
+    r->params_line = number_;
     return true;
 }
 
@@ -406,10 +406,10 @@ struct Directive {
 };
 
 constexpr Directive kDirectives[] = {
-    {"code", &Reader::code},         {"label", &Reader::label},     {"bytes", &Reader::bytes},
-    {"words", &Reader::words},       {"addrs", &Reader::addrs},     {"text", &Reader::text},
-    {"vectors", &Reader::vectors},   {"reg", &Reader::reg},         {"port", &Reader::port},
-    {"params", &Reader::params},     {"noreturn", &Reader::noreturn}, {"comment", &Reader::comment},
+    {"code", &Reader::code},       {"label", &Reader::label},       {"bytes", &Reader::bytes},
+    {"words", &Reader::words},     {"addrs", &Reader::addrs},       {"text", &Reader::text},
+    {"vectors", &Reader::vectors}, {"reg", &Reader::reg},           {"port", &Reader::port},
+    {"params", &Reader::params},   {"noreturn", &Reader::noreturn}, {"comment", &Reader::comment},
 };
 
 bool blank(char c)

@@ -237,7 +237,8 @@ std::int32_t Lister::data(std::int32_t off, std::int32_t to, const std::string* 
     int count = 1;
     while (count < kDataLineBytes && off + count < to && use(off + count) == u &&
            (u != Use::Data || range_[index(off + count)] == range) && symbols->at_offset(off + count) == nullptr &&
-           trace_.params[index(off + count)] == trace_.params[index(off)] && symbols->comment_at(off + count) == nullptr)
+           trace_.params[index(off + count)] == trace_.params[index(off)] &&
+           symbols->comment_at(off + count) == nullptr)
         ++count;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1)
         count &= ~1;
