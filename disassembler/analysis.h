@@ -52,6 +52,10 @@ extern Analysis analysis;
 bool read_exec_log(const char* path, const Map& map, std::int32_t reloc, std::int32_t length,
                    std::vector<std::int32_t>& entries);
 
+// The same for log text in memory; messages name `path`.
+void parse_exec_log(const char* text, std::size_t size, const char* path, const Map& map, std::int32_t reloc,
+                    std::int32_t length, std::vector<std::int32_t>& entries);
+
 // The rules, each over the trace made so far. The jump tables' code entries are returned; the
 // addresses in the tables of addresses that it adds to the map's ranges go into `words`.
 std::vector<std::int32_t> jump_table_entries(Map& map, const Trace& trace, const unsigned char* image,

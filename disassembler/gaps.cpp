@@ -36,9 +36,8 @@ bool padding_run(const unsigned char* image, std::int32_t length, std::int32_t o
 
 class GapReader {
 public:
-    GapReader(const Claims& claims, const Trace& trace, const unsigned char* image, std::int32_t length,
-              std::int32_t reloc)
-        : c_(claims), trace_(trace), image_(image), length_(length), reloc_(reloc)
+    GapReader(const Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+        : trace_(trace), image_(image), length_(length), reloc_(reloc)
     {
     }
 
@@ -52,7 +51,6 @@ private:
     }
     bool address_table(std::int32_t from, std::int32_t to) const;
 
-    const Claims& c_;
     const Trace& trace_;
     const unsigned char* image_;
     std::int32_t length_;
@@ -115,7 +113,7 @@ std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const
                                        std::int32_t length, std::int32_t reloc)
 {
     const Claims claims(map, trace, reloc);
-    const GapReader reader(claims, trace, image, length, reloc);
+    const GapReader reader(trace, image, length, reloc);
     std::vector<std::int32_t> found;
     std::int32_t off = 0;
     while (off < length) {

@@ -102,8 +102,13 @@ public:
 
     // Goes on over an earlier trace.
     Tracer(const Map& map, Trace&& earlier, const unsigned char* image, std::int32_t length, std::int32_t reloc)
-        : map_(map), image_(image), length_(length), reloc_(reloc), wraps_(within_16_bits(reloc, length)),
-          routines_(map.routines), t_(std::move(earlier))
+        : map_(map),
+          image_(image),
+          length_(length),
+          reloc_(reloc),
+          wraps_(within_16_bits(reloc, length)),
+          routines_(map.routines),
+          t_(std::move(earlier))
     {
         mark_ranges();
     }
@@ -460,8 +465,9 @@ Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc
         f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
     if (shape.displacement_at != 0) {  // the target is the next instruction plus d
         const std::int32_t next = add32(reloc, add32(off, kLengths[opcode]));
-        f.target[f.targets++] = program_address(
-            add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), within_16_bits(reloc, length));
+        f.target[f.targets++] =
+            program_address(add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))),
+                            within_16_bits(reloc, length));
     }
     f.call = shape.call;
     if (shape.data_at != 0) {
