@@ -29,7 +29,7 @@ struct Analysis {
     bool asked = false;         // an option or a directive asked for any of it
 };
 
-constexpr int kTextLength = 5;  // the least text run that -f and `find text on` look for
+constexpr int kTextLength = 6;  // the least text run that -f and `find text on` look for
 
 // Counts for the summary line.
 struct Findings {
