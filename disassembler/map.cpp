@@ -96,6 +96,7 @@ public:
     bool params(const Token* t, int n);
     bool noreturn(const Token* t, int n);
     bool comment(const Token* t, int n);
+    bool find(const Token* t, int n);
 
 private:
     const char* path_;
@@ -330,6 +331,27 @@ bool Reader::reg_or_port(const Token* t, int n, std::vector<std::string>& table,
     return true;
 }
 
+// find gaps|tables|text on|off, or find text N: N printable characters at least.
+bool Reader::find(const Token* t, int n)
+{
+    if (n != 3)
+        return fail(n < 3 ? "Missing setting." : "Too many fields.");
+    int* what = same(t[1], "gaps")     ? &map_.find.gaps
+                : same(t[1], "tables") ? &map_.find.tables
+                : same(t[1], "text")   ? &map_.find.text
+                                       : nullptr;
+    unsigned value = 0;
+    if (what == nullptr)
+        return fail("Unknown analysis `" + str(t[1]) + "'.");
+    if (same(t[2], "on") || same(t[2], "off"))
+        *what = same(t[2], "on") ? 1 : 0;
+    else if (what == &map_.find.text && t[2].text[0] >= '0' && t[2].text[0] <= '9' && number(t[2], value) && value >= 2)
+        *what = static_cast<int>(value);
+    else
+        return fail("Bad setting `" + str(t[2]) + "'.");
+    return true;
+}
+
 // What a map says of the routine at the address in t, made on first mention.
 MapRoutine* Reader::routine(const Token& t)
 {
@@ -339,7 +361,7 @@ MapRoutine* Reader::routine(const Token& t)
     for (MapRoutine& r : map_.routines)
         if (r.address == at)
             return &r;
-    map_.routines.push_back({at, 0, false, number_});
+    map_.routines.push_back({at, 0, 0, false});
     return &map_.routines.back();
 }
 
@@ -353,9 +375,10 @@ bool Reader::params(const Token* t, int n)
     MapRoutine* r = nullptr;
     if (!number(t[2], count) || (r = routine(t[1])) == nullptr)
         return false;
-    if (r->params != 0)
-        return fail("Parameters of this routine already given on line " + std::to_string(r->line) + ".");
+    if (r->params_line != 0)
+        return fail("Parameters of this routine already given on line " + std::to_string(r->params_line) + ".");
     r->params = static_cast<int>(count);
+    r->params_line = number_;
     return true;
 }
 
@@ -409,6 +432,7 @@ constexpr Directive kDirectives[] = {
     {"words", &Reader::words},     {"addrs", &Reader::addrs},       {"text", &Reader::text},
     {"vectors", &Reader::vectors}, {"reg", &Reader::reg},           {"port", &Reader::port},
     {"params", &Reader::params},   {"noreturn", &Reader::noreturn}, {"comment", &Reader::comment},
+    {"find", &Reader::find},
 };
 
 bool blank(char c)

@@ -10,7 +10,7 @@
 // operands.
 #include "source_writer.h"
 
-#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -18,12 +18,14 @@
 #include <vector>
 
 #include "address.h"
+#include "analysis.h"
 #include "data_lines.h"
 #include "decoder.h"
-#include "map.h"
 #include "image.h"
+#include "map.h"
 #include "map_writer.h"
 #include "mapped_dump.h"
+#include "messages.h"
 #include "opcode_map.h"
 #include "processor.h"
 #include "symbols.h"
@@ -362,7 +364,7 @@ bool fits_16_bits(std::int32_t from, std::int32_t to)
 int finish(std::FILE* out)
 {
     if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fputs("Cannot write source.\n", stderr);
+        cannot_write_output(errno);
         return 1;
     }
     return 0;
@@ -388,11 +390,15 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
     return write_mapped_source(out, nb, map, write_path);
 }
 
-int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const char* write_path)
 {
     if (!fits_16_bits(a, nb))
         return 1;
-    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
+    Map map = given;
+    Trace trace;
+    Findings found;
+    if (!analysed_trace(map, buffer, loaded_length, reloc, trace, found))
+        return 1;
     report_trace(trace);
     if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
         return 1;
@@ -401,6 +407,7 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
     if (finish(out) != 0)
         return 1;
     summary(trace);
+    report_findings(trace, found);
     return 0;
 }
 
