@@ -3,6 +3,7 @@
 #include "listing.h"
 
 #include "decoder.h"
+#include "scoped.h"
 
 namespace kodasm {
 
@@ -12,21 +13,14 @@ std::string listing(const Assembly& assembly)
     if (assembly.bytes.empty())
         return out;
     std::vector<unsigned char> image(assembly.bytes);
-    unsigned char* const saved_buffer = koddar::buffer;
-    const std::int32_t saved_length = koddar::loaded_length;
-    const std::int32_t saved_reloc = koddar::reloc;
-    koddar::buffer = image.data();
-    koddar::loaded_length = static_cast<std::int32_t>(image.size());
-    koddar::reloc = static_cast<std::int32_t>(assembly.origin);
+    const koddar::ScopedImage assembled(image.data(), static_cast<std::int32_t>(image.size()),
+                                        static_cast<std::int32_t>(assembly.origin));
     char line[koddar::kLineSize];
     for (std::int32_t a = 0; a < koddar::loaded_length;) {
         a = koddar::Dasmtms7020(line, a);
         out += line;
         out += '\n';
     }
-    koddar::buffer = saved_buffer;
-    koddar::loaded_length = saved_length;
-    koddar::reloc = saved_reloc;
     return out;
 }
 

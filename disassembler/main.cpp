@@ -34,10 +34,14 @@ int main(int argc, char** argv)
         else
             status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
     }
+    if (status == kListingUnwritten) {
+        erreur(kCannotWrite);
+        status = 1;
+    }
     std::free(buffer);
     // dump() has flushed and checked the listing; a write error may still show at the close.
     if (status == 0 && close(STDOUT_FILENO) != 0) {
-        std::fputs("Cannot write listing.\n", stderr);
+        erreur(kCannotWrite);
         status = 1;
     }
     return status;

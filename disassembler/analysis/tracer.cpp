@@ -9,6 +9,7 @@
 
 #include "address.h"
 #include "opcode_map.h"
+#include "processor.h"
 #include "text.h"
 
 namespace koddar {
@@ -21,19 +22,6 @@ inline std::size_t index(std::int32_t off)
     return static_cast<std::size_t>(off);
 }
 
-constexpr std::array<std::uint8_t, 256> make_lengths()
-{
-    std::array<std::uint8_t, 256> lengths{};
-    for (unsigned i = 0; i < 256; ++i) {
-        const Opcode& e = opcode_map[i];
-        lengths[i] = static_cast<std::uint8_t>(1 + operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3));
-    }
-    return lengths;
-}
-
-constexpr std::array<std::uint8_t, 256> kLengths = make_lengths();
-static_assert(kLengths[0x00] == 1 && kLengths[0x8E] == 3 && kLengths[0x88] == 4 && kLengths[0xA6] == 4);
-
 // What an instruction does to the flow, read from its opcode and operand bytes.
 struct Flow {
     bool ends = false;         // JMP, BR, RETS, RETI: no next instruction
@@ -43,52 +31,6 @@ struct Flow {
     std::int32_t data = 0;     // its address
     Note note = Note::None;
 };
-
-// What an opcode's operands mean to the flow, made once from the opcode map: where the
-// operand bytes of a branch address, a displacement or a data address start (0: none), and
-// the flow's own rules. A BR or CALL through an index or a register cannot be followed.
-struct FlowShape {
-    std::uint8_t address_at = 0;       // K_ADDR: the target address
-    std::uint8_t displacement_at = 0;  // K_REL: always the last byte
-    std::uint8_t data_at = 0;          // K_DIRECT, or K_INDEXED other than BR and CALL
-    bool ends = false;                 // JMP, BR, RETS, RETI: no next instruction
-    bool trap = false;                 // TRAP: the target is read from the vector table
-    Note note = Note::None;
-};
-
-constexpr std::array<FlowShape, 256> make_flow_shapes()
-{
-    std::array<FlowShape, 256> shapes{};
-    for (unsigned i = 0; i < 256; ++i) {
-        const Opcode& e = opcode_map[i];
-        FlowShape& s = shapes[i];
-        const bool jumps = e.op == BR || e.op == CALL;
-        s.ends = e.op == JMP || e.op == BR || e.op == RETS || e.op == RETI;
-        s.trap = e.op == TRAP;
-        int at = 1;  // the operand bytes, in order
-        for (int kind : {e.p1, e.p2, e.p3}) {
-            const auto here = static_cast<std::uint8_t>(at);
-            if (kind == K_ADDR)
-                s.address_at = here;
-            else if (kind == K_REL)
-                s.displacement_at = here;
-            else if (kind == K_DIRECT || (kind == K_INDEXED && !jumps))
-                s.data_at = here;
-            else if (kind == K_INDEXED)
-                s.note = Note::Indexed;
-            else if (kind == K_INDIRECT && jumps)
-                s.note = Note::Indirect;
-            at += operand_bytes(kind);
-        }
-    }
-    return shapes;
-}
-
-constexpr std::array<FlowShape, 256> kFlowShapes = make_flow_shapes();
-// One branch target at most from the operands, so the targets keep the operands' order.
-static_assert(opcode_map_checks::every_row([](unsigned c, const Opcode&) {
-    return (kFlowShapes[c].address_at != 0) + (kFlowShapes[c].displacement_at != 0) + kFlowShapes[c].trap <= 1;
-}));
 
 class Tracer {
 public:
@@ -133,6 +75,7 @@ private:
     void push_entries();
     void name_references();
 
+    const Processor& cpu_ = target_processor;
     const Map& map_;
     const unsigned char* image_;
     std::int32_t length_;
@@ -145,14 +88,14 @@ private:
 Flow Tracer::flow(std::int32_t off) const
 {
     const unsigned opcode = byte(off);
-    const FlowShape& shape = kFlowShapes[opcode];
+    const FlowShape& shape = cpu_.flows[opcode];
     Flow f;
     f.ends = shape.ends;
     f.note = shape.note;
     if (shape.address_at != 0)
         f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
     if (shape.displacement_at != 0) {  // the target is the next instruction plus d
-        const std::int32_t next = address(add32(off, kLengths[opcode]));
+        const std::int32_t next = address(add32(off, cpu_.lengths[opcode]));
         f.target[f.targets++] = add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at))));
     }
     if (shape.data_at != 0) {
@@ -160,7 +103,7 @@ Flow Tracer::flow(std::int32_t off) const
         f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
     }
     if (shape.trap) {
-        const std::int32_t vector = offset(kVectorTop - 2 * opcode_map[opcode].p1);
+        const std::int32_t vector = offset(kVectorTop - 2 * cpu_.opcodes[opcode].p1);
         if (inside(vector) && inside(vector + 1))
             f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
         else
@@ -223,11 +166,11 @@ void Tracer::follow(Path path)
             return;
         }
         const unsigned opcode = byte(off);
-        if (opcode_map[opcode].op == UNDEF) {
+        if (cpu_.opcodes[opcode].op == UNDEF) {
             stop(Stop::Undefined, at, 0, path);
             return;
         }
-        const int length = kLengths[opcode];
+        const int length = cpu_.lengths[opcode];
         if (!placeable(off, length, path))
             return;
         const Flow f = flow(off);
@@ -252,7 +195,7 @@ void Tracer::linear()
             ++off;
             continue;
         }
-        const int length = kLengths[byte(off)];
+        const int length = cpu_.lengths[byte(off)];
         bool fits = true;
         for (int i = 1; i < length && fits; ++i)
             fits = inside(off + i) && range_line(off + i) == 0;
@@ -356,11 +299,6 @@ Trace Tracer::run()
 }
 
 }  // namespace
-
-int instruction_length(unsigned opcode)
-{
-    return kLengths[opcode & 0xFF];
-}
 
 Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
 {

@@ -11,9 +11,10 @@
 #include "address.h"
 #include "data_lines.h"
 #include "decoder.h"
+#include "fields.h"
 #include "map.h"
-#include "map_writer.h"
-#include "messages.h"
+#include "analysis.h"
+#include "scoped.h"
 #include "symbols.h"
 #include "tracer.h"
 
@@ -25,52 +26,6 @@ namespace {
 inline std::size_t index(std::int32_t off)
 {
     return static_cast<std::size_t>(off);
-}
-
-std::string hex4(std::int32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(v));
-    return text;
-}
-
-void report(const Stop& s)
-{
-    const std::string from = s.from_line != 0 ? "line " + std::to_string(s.from_line) + " of the map" : hex4(s.from);
-    const std::string at = hex4(s.at);
-    switch (s.why) {
-    case Stop::Undefined:
-        std::fprintf(stderr, "Undefined opcode at %s, reached from %s.\n", at.c_str(), from.c_str());
-        break;
-    case Stop::Inside:
-        std::fprintf(stderr, "%s is inside the instruction at %s, reached from %s.\n", at.c_str(),
-                     hex4(s.other).c_str(), from.c_str());
-        break;
-    case Stop::Outside:
-        std::fprintf(stderr, "%s is outside the image, reached from %s.\n", at.c_str(), from.c_str());
-        break;
-    case Stop::InData:
-        std::fprintf(stderr, "%s is in the data range of line %d, reached from %s.\n", at.c_str(), s.other,
-                     from.c_str());
-        break;
-    case Stop::Overlap:
-        std::fprintf(stderr, "The instruction at %s runs into %s, reached from %s.\n", at.c_str(),
-                     hex4(s.other).c_str(), from.c_str());
-        break;
-    }
-}
-
-const char* plural(std::int32_t n, const char* one, const char* many)
-{
-    return n == 1 ? one : many;
-}
-
-void summary(const Trace& t)
-{
-    std::fprintf(stderr, "%d %s of code, %d %s of data, %d %s, %d %s not followed.\n", t.code_bytes,
-                 plural(t.code_bytes, "byte", "bytes"), t.data_bytes, plural(t.data_bytes, "byte", "bytes"), t.entries,
-                 plural(t.entries, "entry point", "entry points"), t.not_followed,
-                 plural(t.not_followed, "branch", "branches"));
 }
 
 std::string_view note_text(Note n)
@@ -112,7 +67,8 @@ void print(const char* text, std::size_t size)
 // of its own before its address.
 class Lister {
 public:
-    Lister(const Map& map, const Trace& trace) : trace_(trace), range_(trace.use.size(), -1), kind_(map.ranges.size())
+    Lister(const Map& map, const Trace& trace, const Symbols& names)
+        : trace_(trace), names_(names), range_(trace.use.size(), -1), kind_(map.ranges.size())
     {
         for (std::size_t i = 0; i < map.ranges.size(); ++i) {
             const MapRange& r = map.ranges[i];
@@ -131,13 +87,14 @@ private:
     std::int32_t data(std::int32_t off, std::int32_t to);
 
     const Trace& trace_;
+    const Symbols& names_;
     std::vector<int> range_;  // per offset: index of its map range, -1 outside ranges
     std::vector<DataKind> kind_;
 };
 
 void Lister::label(std::int32_t off)
 {
-    const std::string* name = symbols->at_offset(off);
+    const std::string* name = names_.at_offset(off);
     if (name == nullptr)
         return;
     const std::int32_t at = add32(reloc, off);
@@ -174,7 +131,7 @@ std::int32_t Lister::instruction(std::int32_t off)
     Line line;
     line.put(hexa, hexa_length);
     line.pad_to(kMnemonicColumn);
-    line.put(mnemo, mnemo_field->size);
+    line.put(mnemo, mnemonic_field.row[mnemonic].size);
     line.pad_to(kOperandColumn);
     line.put(param, param_length);
     line.put(note.data(), note.size());
@@ -191,12 +148,12 @@ std::int32_t Lister::data(std::int32_t off, std::int32_t to)
     const DataKind kind = range >= 0 ? kind_[static_cast<std::size_t>(range)] : DataKind::Bytes;
     int count = 1;
     while (count < kDataLineBytes && off + count < to && use(off + count) == u &&
-           (u != Use::Data || range_[index(off + count)] == range) && symbols->at_offset(off + count) == nullptr)
+           (u != Use::Data || range_[index(off + count)] == range) && names_.at_offset(off + count) == nullptr)
         ++count;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1)
         count &= ~1;
     Line line;
-    data_line(line, add32(reloc, off), buffer + off, count, kind);
+    data_line(line, add32(reloc, off), buffer + off, count, kind, &names_);
     print(line.text(), line.size());
     return off + count;
 }
@@ -216,33 +173,20 @@ void Lister::list(std::int32_t from, std::int32_t to)
 void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int32_t to)
 {
     const Symbols names(map, trace, reloc);
-    symbols = operand_names = &names;
-    Lister(map, trace).list(from, to);
+    const ScopedNames named(names);
+    Lister(map, trace, names).list(from, to);
     flush_lines();
-    symbols = operand_names = nullptr;
 }
 
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
 {
-    Map map;
-    if (!read_map(map_path, reloc, loaded_length, map))
+    Analysis analysis;
+    if (!analyse(map_path, write_path, true, analysis))
         return 1;
-    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
-    for (const Stop& s : trace.stops)
-        report(s);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
-    list_mapped(map, trace, a, nb);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        erreur(kCannotWrite);
-        return 1;
-    }
-    summary(trace);
+    list_mapped(analysis.map, analysis.trace, a, nb);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return kListingUnwritten;
+    report_summary(analysis.trace);
     return 0;
 }
 

@@ -18,11 +18,12 @@
 #include <vector>
 
 #include "address.h"
+#include "analysis.h"
 #include "data_lines.h"
 #include "decoder.h"
 #include "map.h"
-#include "map_writer.h"
 #include "opcode_map.h"
+#include "register_file.h"
 #include "symbols.h"
 #include "text.h"
 #include "tracer.h"
@@ -55,33 +56,13 @@ std::string hex4(std::uint32_t v)
     return std::string(text, n);
 }
 
-// Names kodasm reads as registers or ports cannot be labels there: A, B, ST, Rn, Pn and every
-// name the decoder prints for a register.
+// Names kodasm reads as registers or ports cannot be labels there.
 bool register_like(const std::string& name)
 {
-    static const std::unordered_set<std::string> names = [] {
-        std::unordered_set<std::string> set = {"A", "B", "ST"};
-        unsigned char* const saved = buffer;
-        const std::int32_t saved_length = loaded_length;
-        unsigned char bytes[2] = {0xD2, 0};  // DEC with a register operand
-        buffer = bytes;
-        loaded_length = 2;
-        char line[kLineSize];
-        for (int n = 0; n < 256; ++n) {
-            bytes[1] = static_cast<unsigned char>(n);
-            Dasmtms7020(line, 0);
-            set.insert(param);
-        }
-        buffer = saved;
-        loaded_length = saved_length;
-        return set;
-    }();
     std::string u = name;
     for (char& c : u)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (u.size() >= 2 && (u[0] == 'R' || u[0] == 'P') && u.find_first_not_of("0123456789", 1) == std::string::npos)
-        return true;
-    return names.count(u) != 0;
+    return is_register_word(u);
 }
 
 class Writer {
@@ -119,8 +100,8 @@ private:
     std::FILE* out_;
     const Map* map_;
     const Trace* trace_;
-    const Symbols* names_;                  // the names; the decoder's own (the global symbols) stay off, so that
-                                            // its operand texts are the plain ones this writer starts from
+    const Symbols* names_;                  // the names; the decoder is not lent them, so that its
+                                            // operand texts are the plain ones this writer starts from
     std::vector<int> range_;                // per offset: index of its map range, -1 outside ranges
     std::vector<bool> line_start_;          // per offset: a line of the source starts there
     std::unordered_set<std::string> used_;  // names written as labels or EQUs
@@ -229,7 +210,7 @@ std::int32_t Writer::instruction(std::int32_t off)
         if (kind == K_NONE)
             continue;
         const int size = operand_bytes(kind);
-        if (kind == K_PORT && std::strcmp(mnemo, name[WVDP]) == 0) {  // the video port is not printed
+        if (kind == K_PORT && mnemonic == WVDP) {  // the video port is not printed
             at += size;
             continue;
         }
@@ -381,14 +362,9 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
 {
     if (!fits_16_bits())
         return 1;
-    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
+    Trace trace;
+    if (!analyse(map, write_path, false, trace))
+        return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
     return finish(out);

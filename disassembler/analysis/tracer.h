@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "instructions.h"
 #include "map.h"
 
 namespace koddar {
 
 // What one image byte is.
 enum class Use : std::uint8_t { Data, Code, CodeMore };
-
-// Why a branch of an instruction was not followed.
-enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector };
 
 // A reference from the instruction or table word at `from` to `target` (both addresses).
 struct Ref {
@@ -52,9 +50,6 @@ struct Trace {
     std::int32_t entries = 0;       // distinct entry points: map entries, table words, vectors
     std::int32_t not_followed = 0;  // instructions with a Note
 };
-
-// The number of bytes of the instruction with this opcode, 1 to 4.
-int instruction_length(unsigned opcode);
 
 // Traces the image of `length` bytes at `reloc` as the map says.
 Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc);

@@ -1,5 +1,5 @@
-// The vocabulary the decoder and the operand formatter share: operand kind codes, the
-// mnemonic table `name` and the 256-entry opcode map.
+// The vocabulary of the instruction set that koddar and kodasm share: operand kind codes, the
+// mnemonic table `name` and the 256-entry opcode map of the target computer's processor.
 #pragma once
 
 #include <cstdint>
@@ -343,16 +343,25 @@ constexpr int operand_bytes(int kind)
     }
 }
 
-// Invariants of the map that the decoder and the formatter rely on, checked as it compiles.
+// A whole opcode map, one row per opcode byte.
+using OpcodeMap = Opcode[256];
+
+// Invariants that the decoder, the formatter and the tracer rely on, checked as a map compiles.
 namespace opcode_map_checks {
+
+template <class Rule>
+constexpr bool every_row(const OpcodeMap& map, Rule rule)
+{
+    for (unsigned opcode = 0; opcode < std::size(map); ++opcode)
+        if (!rule(opcode, map[opcode]))
+            return false;
+    return true;
+}
 
 template <class Rule>
 constexpr bool every_row(Rule rule)
 {
-    for (unsigned opcode = 0; opcode < std::size(opcode_map); ++opcode)
-        if (!rule(opcode, opcode_map[opcode]))
-            return false;
-    return true;
+    return every_row(opcode_map, rule);
 }
 
 constexpr int bytes_of(const Opcode& e)

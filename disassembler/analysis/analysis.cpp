@@ -1,0 +1,83 @@
+// The map, the trace, the stopped paths and the map written back.
+#include "analysis.h"
+
+#include <cstdio>
+#include <string>
+
+#include "decoder.h"
+#include "map_writer.h"
+
+namespace koddar {
+
+namespace {
+
+std::string hex4(std::int32_t v)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(v));
+    return text;
+}
+
+void report(const Stop& s)
+{
+    const std::string from = s.from_line != 0 ? "line " + std::to_string(s.from_line) + " of the map" : hex4(s.from);
+    const std::string at = hex4(s.at);
+    switch (s.why) {
+    case Stop::Undefined:
+        std::fprintf(stderr, "Undefined opcode at %s, reached from %s.\n", at.c_str(), from.c_str());
+        break;
+    case Stop::Inside:
+        std::fprintf(stderr, "%s is inside the instruction at %s, reached from %s.\n", at.c_str(),
+                     hex4(s.other).c_str(), from.c_str());
+        break;
+    case Stop::Outside:
+        std::fprintf(stderr, "%s is outside the image, reached from %s.\n", at.c_str(), from.c_str());
+        break;
+    case Stop::InData:
+        std::fprintf(stderr, "%s is in the data range of line %d, reached from %s.\n", at.c_str(), s.other,
+                     from.c_str());
+        break;
+    case Stop::Overlap:
+        std::fprintf(stderr, "The instruction at %s runs into %s, reached from %s.\n", at.c_str(),
+                     hex4(s.other).c_str(), from.c_str());
+        break;
+    }
+}
+
+const char* plural(std::int32_t n, const char* one, const char* many)
+{
+    return n == 1 ? one : many;
+}
+
+}  // namespace
+
+void report_summary(const Trace& t)
+{
+    std::fprintf(stderr, "%d %s of code, %d %s of data, %d %s, %d %s not followed.\n", t.code_bytes,
+                 plural(t.code_bytes, "byte", "bytes"), t.data_bytes, plural(t.data_bytes, "byte", "bytes"), t.entries,
+                 plural(t.entries, "entry point", "entry points"), t.not_followed,
+                 plural(t.not_followed, "branch", "branches"));
+}
+
+bool analyse(const char* map_path, const char* write_path, bool report_stops, Analysis& out)
+{
+    return read_map(map_path, reloc, loaded_length, out.map) && analyse(out.map, write_path, report_stops, out.trace);
+}
+
+bool analyse(const Map& map, const char* write_path, bool report_stops, Trace& trace)
+{
+    trace = trace_image(map, buffer, loaded_length, reloc);
+    if (report_stops)
+        for (const Stop& s : trace.stops)
+            report(s);
+    if (write_path != nullptr) {
+        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
+            std::fputs("Cannot write map file.\n", stderr);
+            return false;
+        }
+        std::fprintf(stderr, "%s file written.\n", write_path);
+    }
+    return true;
+}
+
+}  // namespace koddar

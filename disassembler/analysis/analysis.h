@@ -1,0 +1,29 @@
+// The one step every run with a map takes before it writes anything: read the map, trace the
+// loaded image, report the paths that stopped, write the inferred map back when asked.
+#pragma once
+
+#include <cstdint>
+
+#include "map.h"
+#include "tracer.h"
+
+namespace koddar {
+
+struct Analysis {
+    Map map;
+    Trace trace;
+};
+
+// Reads the map `map_path` for the loaded image (buffer, loaded_length, reloc) and traces it;
+// reports every path that stopped on the standard error when `report_stops`; writes the
+// inferred map to `write_path` unless it is nullptr. False after a message.
+bool analyse(const char* map_path, const char* write_path, bool report_stops, Analysis& out);
+
+// The same with a map already read; sets `trace`.
+bool analyse(const Map& map, const char* write_path, bool report_stops, Trace& trace);
+
+// The closing line of a mapped listing: how many bytes of code and data, entry points and
+// branches not followed.
+void report_summary(const Trace& trace);
+
+}  // namespace koddar
