@@ -10,7 +10,7 @@ include(GNUInstallDirs)
 
 get_filename_component(TMS_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 
-set(tms_programs melvox koddar melplay kodasm)
+set(tms_programs melvox koddar melplay kodasm melmidi)
 
 install(TARGETS ${tms_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(tms_installed "")

@@ -6,8 +6,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "decoder.h"
+#include "processor.h"
 
 namespace koddar {
 
@@ -27,7 +29,7 @@ constexpr const char* kUsage = "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xS
 void report_option_error(int option)
 {
     const int c = static_cast<unsigned char>(option);
-    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w')
+    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w' || c == 'c')
         std::fprintf(stderr, "Option -%c requires an argument.\n", c);
     else if (std::isprint(c))
         std::fprintf(stderr, "Unknown option `-%c'.\n", c);
@@ -39,6 +41,26 @@ int refuse(const char* message)
 {
     std::fputs(message, stderr);
     return 1;
+}
+
+// -c: the processor named by the value, its first character skipped as for the other options.
+bool choose_processor(const char* arg)
+{
+    const char* text = file_value(arg);
+    const std::size_t found = find_processor(text);
+    if (found == std::size(processors)) {
+        std::fprintf(stderr, "Unknown processor `%s'; known are", text);
+        for (std::size_t i = 0; i < std::size(processors); ++i)
+            std::fprintf(stderr, "%s %s",
+                         i == 0                           ? ""
+                         : i + 1 == std::size(processors) ? " and"
+                                                          : ",",
+                         processors[i].name);
+        std::fputs(".\n", stderr);
+        return false;
+    }
+    processor = found;
+    return true;
 }
 
 }  // namespace
@@ -64,7 +86,7 @@ const char* file_value(const char* arg)
 int ManageArguments(int argc, char** argv)
 {
     int c;
-    while ((c = getopt(argc, argv, "hs:e:r:m:w:a")) != -1) {
+    while ((c = getopt(argc, argv, "hs:e:r:m:w:ac:")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 'r': reloc = option_value(optarg); break;
@@ -73,6 +95,10 @@ int ManageArguments(int argc, char** argv)
         case 'm': map_file = file_value(optarg); break;
         case 'w': map_out = file_value(optarg); break;
         case 'a': source_output = true; break;
+        case 'c':
+            if (!choose_processor(optarg))
+                return 1;
+            break;
         default: report_option_error(optopt); return 1;
         }
     }

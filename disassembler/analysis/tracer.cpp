@@ -8,8 +8,8 @@
 #include <iterator>
 
 #include "address.h"
+#include "decoder.h"
 #include "opcode_map.h"
-#include "processor.h"
 #include "text.h"
 
 namespace koddar {
@@ -34,8 +34,8 @@ struct Flow {
 
 class Tracer {
 public:
-    Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
-        : map_(map), image_(image), length_(length), reloc_(reloc)
+    Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t relocation)
+        : map_(map), image_(image), length_(length), reloc_(relocation)
     {
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
         t_.note.assign(static_cast<std::size_t>(length), Note::None);
@@ -75,7 +75,6 @@ private:
     void push_entries();
     void name_references();
 
-    const Processor& cpu_ = target_processor;
     const Map& map_;
     const unsigned char* image_;
     std::int32_t length_;
@@ -88,14 +87,14 @@ private:
 Flow Tracer::flow(std::int32_t off) const
 {
     const unsigned opcode = byte(off);
-    const FlowShape& shape = cpu_.flows[opcode];
+    const FlowShape& shape = flow_shapes[opcode];
     Flow f;
     f.ends = shape.ends;
     f.note = shape.note;
     if (shape.address_at != 0)
         f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
     if (shape.displacement_at != 0) {  // the target is the next instruction plus d
-        const std::int32_t next = address(add32(off, cpu_.lengths[opcode]));
+        const std::int32_t next = address(add32(off, instruction_lengths[opcode]));
         f.target[f.targets++] = add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at))));
     }
     if (shape.data_at != 0) {
@@ -103,7 +102,7 @@ Flow Tracer::flow(std::int32_t off) const
         f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
     }
     if (shape.trap) {
-        const std::int32_t vector = offset(kVectorTop - 2 * cpu_.opcodes[opcode].p1);
+        const std::int32_t vector = offset(kVectorTop - 2 * active_map()[opcode].p1);
         if (inside(vector) && inside(vector + 1))
             f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
         else
@@ -166,11 +165,11 @@ void Tracer::follow(Path path)
             return;
         }
         const unsigned opcode = byte(off);
-        if (cpu_.opcodes[opcode].op == UNDEF) {
+        if (active_map()[opcode].op == UNDEF) {
             stop(Stop::Undefined, at, 0, path);
             return;
         }
-        const int length = cpu_.lengths[opcode];
+        const int length = instruction_lengths[opcode];
         if (!placeable(off, length, path))
             return;
         const Flow f = flow(off);
@@ -195,7 +194,7 @@ void Tracer::linear()
             ++off;
             continue;
         }
-        const int length = cpu_.lengths[byte(off)];
+        const int length = instruction_lengths[byte(off)];
         bool fits = true;
         for (int i = 1; i < length && fits; ++i)
             fits = inside(off + i) && range_line(off + i) == 0;
@@ -300,9 +299,9 @@ Trace Tracer::run()
 
 }  // namespace
 
-Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t relocation)
 {
-    return Tracer(map, image, length, reloc).run();
+    return Tracer(map, image, length, relocation).run();
 }
 
 }  // namespace koddar

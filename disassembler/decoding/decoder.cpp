@@ -15,6 +15,7 @@ unsigned char* buffer = nullptr;
 std::int32_t loaded_length = 0;
 std::int32_t reloc = 0;
 std::int32_t a = 0;
+std::size_t processor = kTargetProcessor;
 char hexa[24] = "";
 const char* mnemo = name[UNDEF];
 Mnemonic mnemonic = UNDEF;
@@ -70,7 +71,7 @@ std::int32_t Dasmtms7020(char* string, std::int32_t address)
     hex.put(' ');
     hex.put(hex_lower[opcode]);
     hexa_length = hex.size();
-    const Opcode& entry = opcode_map[opcode];
+    const Opcode& entry = active_map()[opcode];
     Decod(entry.op, entry.p1, entry.p2, entry.p3);
     hexa[hexa_length] = '\0';
     param[param_length] = '\0';

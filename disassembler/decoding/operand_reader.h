@@ -20,11 +20,13 @@ namespace koddar {
 namespace operand_texts {
 
 // The operands of one instruction being read: its mnemonic (MOVP to the video port turns
-// into WVDP), a copy of `a`, where the next hex digits go and the operand column's cursor.
+// into WVDP where the processor has the video rules), a copy of `a`, where the next hex
+// digits go and the operand column's cursor.
 // All locals, so the compiler keeps them in registers while text bytes are stored (a store
 // of a char may alias any global, a local whose address never escapes it may not).
 struct Reader {
     int op;
+    bool video;
     std::int32_t at;
     char* hex;  // two exact digits a byte: the hex column has room for all of them (see Decod)
     Cursor out;
@@ -142,7 +144,7 @@ inline void put_word(Cursor& out, const char (&lead)[N], std::uint32_t v)
         break;
     case K_PORT: {
         const unsigned n = r.next_byte();
-        if (r.op == MOVP && n == kVideoPort) {
+        if (r.op == MOVP && n == kVideoPort && r.video) {
             r.op = WVDP;  // the port stays in the hex column but not in the operands
         } else {
             out.put(",");

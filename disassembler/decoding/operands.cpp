@@ -12,7 +12,7 @@ void Decod(int op, int p1, int p2, int p3)
 {
     // The hex column holds at most 8 address digits, a blank, the opcode and 3 operand bytes.
     static_assert(sizeof hexa > 8 + 1 + 2 + 2 * 3);
-    Reader r{op, a, hexa + hexa_length, Cursor(param)};
+    Reader r{op, processors[processor].video, a, hexa + hexa_length, Cursor(param)};
     first_operand(r, p1);
     second_operand(r, p2);
     third_operand(r, p3);

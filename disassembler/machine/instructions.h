@@ -1,6 +1,7 @@
-// What each opcode of a map means beyond its texts: how many bytes the instruction takes and
-// what it does to the flow of the program. Both are made from the map as it compiles, so a
-// second map gets its own tables from the same rules.
+// What each opcode means beyond its texts: how many bytes the instruction takes and what it
+// does to the flow of the program, both made from an opcode map as it compiles. The family's
+// map has the same operand kinds in every row and changes no branch (family_map.h checks
+// it), so the tables made from the target computer's map serve every processor.
 #pragma once
 
 #include <array>
@@ -13,7 +14,7 @@ namespace koddar {
 // The number of bytes of each opcode's instruction, 1 to 4.
 using InstructionLengths = std::array<std::uint8_t, 256>;
 
-constexpr InstructionLengths make_instruction_lengths(const OpcodeMap& map)
+constexpr InstructionLengths make_instruction_lengths(const Opcode* map)
 {
     InstructionLengths lengths{};
     for (unsigned i = 0; i < 256; ++i) {
@@ -50,7 +51,7 @@ struct FlowShape {
 
 using FlowShapes = std::array<FlowShape, 256>;
 
-constexpr FlowShapes make_flow_shapes(const OpcodeMap& map)
+constexpr FlowShapes make_flow_shapes(const Opcode* map)
 {
     FlowShapes shapes{};
     for (unsigned i = 0; i < 256; ++i) {

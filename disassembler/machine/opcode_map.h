@@ -1,5 +1,5 @@
-// The vocabulary of the instruction set that koddar and kodasm share: operand kind codes, the
-// mnemonic table `name` and the 256-entry opcode map of the target computer's processor.
+// The vocabulary the decoder and the operand formatter share: operand kind codes, the
+// mnemonic table `name` and the 256-entry opcode map.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +28,8 @@ static_assert(K_ST == 36);
 
 // The mnemonic table in index order. Each mnemonic is written once: its index (enum Mnemonic)
 // and its text (table `name`) are both made from this list, so the two cannot drift apart.
-// UNDEF, the mnemonic of every undefined opcode, comes last with the text "????".
+// UNDEF, the mnemonic of every undefined opcode, comes last with the text "????". SWAP is only
+// in the family's standard map (family_map.h).
 // clang-format off
 #define KODDAR_MNEMONICS(X) \
     X(NOP) X(IDLE) X(EINT) X(DINT) X(SETC) X(STSP) X(RETS) X(RETI) X(LDSP) \
@@ -37,7 +38,7 @@ static_assert(K_ST == 36);
     X(MOVD) X(LDA) X(STA) X(BR) X(CMPA) X(CALL) X(TSTA) X(TSTB) \
     X(DEC) X(INC) X(INV) X(CLR) X(XCHB) X(LVDP) X(PUSH) X(POP) X(DJNZ) X(DECD) X(RR) X(RRC) X(RL) X(RLC) \
     X(JMP) X(JLT) X(JEQ) X(JHS) X(JGT) X(JGE) X(JNE) X(JL) \
-    X(TRAP) X(WVDP)
+    X(TRAP) X(WVDP) X(SWAP)
 // clang-format on
 
 // Indexes into `name`.
@@ -52,7 +53,7 @@ inline constexpr const char* name[] = {
     KODDAR_MNEMONICS(KODDAR_MNEMONIC_TEXT) "????"
 #undef KODDAR_MNEMONIC_TEXT
 };
-static_assert(std::size(name) == 62 && UNDEF == 61 && WVDP == 60 && LVDP == 42 && MOVP == 23);
+static_assert(std::size(name) == 63 && UNDEF == 62 && SWAP == 61 && WVDP == 60 && LVDP == 42 && MOVP == 23);
 
 // One opcode: its mnemonic and the kind codes of its first, second and third operand.
 struct Opcode {
@@ -60,9 +61,10 @@ struct Opcode {
     std::uint8_t p1, p2, p3;
 };
 
-// Indexed by the opcode byte; every byte has its row, undefined ones included ("????" with no
-// operand, except B7 and C7 which carry A and B). WVDP is never named here: the operand
-// formatter turns MOVP to port 46 into it.
+// The target computer's opcode map, indexed by the opcode byte; every byte has its row,
+// undefined ones included ("????" with no operand, except B7 and C7 which carry A and B: the
+// operands of SWAP A and SWAP B, which the family's standard map has there). WVDP is never
+// named here: the operand formatter turns MOVP to port 46 into it.
 // clang-format off
 inline constexpr Opcode opcode_map[] = {
     {NOP,   K_NONE,     K_NONE, K_NONE},  // $00
@@ -343,16 +345,13 @@ constexpr int operand_bytes(int kind)
     }
 }
 
-// A whole opcode map, one row per opcode byte.
-using OpcodeMap = Opcode[256];
-
-// Invariants that the decoder, the formatter and the tracer rely on, checked as a map compiles.
+// Invariants of the map that the decoder and the formatter rely on, checked as it compiles.
 namespace opcode_map_checks {
 
 template <class Rule>
-constexpr bool every_row(const OpcodeMap& map, Rule rule)
+constexpr bool every_row(const Opcode* map, Rule rule)
 {
-    for (unsigned opcode = 0; opcode < std::size(map); ++opcode)
+    for (unsigned opcode = 0; opcode < 256; ++opcode)
         if (!rule(opcode, map[opcode]))
             return false;
     return true;
@@ -376,28 +375,47 @@ constexpr bool second_kind(int k)
     return k == K_NONE || k == K_A || k == K_B || k == K_REG || k == K_PORT || k == K_REL;
 }
 
-static_assert(every_row([](unsigned, const Opcode& e) { return e.op < std::size(name) && e.op != WVDP; }),
+// The rules below hold for every opcode map (this one and the family's), each checked where
+// the map is defined.
+constexpr bool names_a_mnemonic(unsigned, const Opcode& e)
+{
+    return e.op < std::size(name) && e.op != WVDP;
+}
+constexpr bool traps_count_down(unsigned c, const Opcode& e)
+{
+    return (e.op == TRAP) == (c >= 0xE8) && (e.op != TRAP || e.p1 == 255 - c);
+}
+constexpr bool kinds_in_place(unsigned, const Opcode& e)
+{
+    return (e.op == TRAP || (e.p1 >= K_NONE && e.p1 <= K_ST)) && second_kind(e.p2) && (e.p3 == K_NONE || e.p3 == K_REL);
+}
+constexpr bool operands_from_the_first(unsigned, const Opcode& e)
+{
+    return (e.p1 != K_NONE || e.p2 == K_NONE) && (e.p2 != K_NONE || e.p3 == K_NONE);
+}
+constexpr bool displacement_last(unsigned, const Opcode& e)
+{
+    return (e.p1 != K_REL || bytes_of(e) == 1) && (e.p2 != K_REL || e.p3 == K_NONE);
+}
+constexpr bool at_most_three_bytes(unsigned, const Opcode& e)
+{
+    return bytes_of(e) <= 3;
+}
+constexpr bool undefined_reads_nothing(unsigned, const Opcode& e)
+{
+    return e.op != UNDEF || bytes_of(e) == 0;
+}
+
+static_assert(every_row(names_a_mnemonic),
               "every row names a mnemonic of the table, never WVDP (the port-46 rule makes it)");
-static_assert(every_row([](unsigned c, const Opcode& e) {
-                  return (e.op == TRAP) == (c >= 0xE8) && (e.op != TRAP || e.p1 == 255 - c);
-              }),
-              "TRAP rows are E8 to FF, numbered 255 minus the opcode");
-static_assert(every_row([](unsigned, const Opcode& e) {
-                  return (e.op == TRAP || (e.p1 >= K_NONE && e.p1 <= K_ST)) && second_kind(e.p2) &&
-                         (e.p3 == K_NONE || e.p3 == K_REL);
-              }),
-              "a kind code allowed in each position; numbers only for TRAP");
-static_assert(every_row([](unsigned, const Opcode& e) {
-                  return (e.p1 != K_NONE || e.p2 == K_NONE) && (e.p2 != K_NONE || e.p3 == K_NONE);
-              }),
-              "operands fill the positions from the first on");
-static_assert(every_row([](unsigned, const Opcode& e) {
-                  return (e.p1 != K_REL || bytes_of(e) == 1) && (e.p2 != K_REL || e.p3 == K_NONE);
-              }),
-              "a displacement is the last byte of its instruction");
-static_assert(every_row([](unsigned, const Opcode& e) { return bytes_of(e) <= 3; }), "at most three operand bytes");
-static_assert(every_row([](unsigned, const Opcode& e) { return e.op != UNDEF || bytes_of(e) == 0; }),
-              "an undefined opcode reads no operand byte");
+static_assert(every_row([](unsigned, const Opcode& e) { return e.op != SWAP; }),
+              "SWAP is the family's, not the target's");
+static_assert(every_row(traps_count_down), "TRAP rows are E8 to FF, numbered 255 minus the opcode");
+static_assert(every_row(kinds_in_place), "a kind code allowed in each position; numbers only for TRAP");
+static_assert(every_row(operands_from_the_first), "operands fill the positions from the first on");
+static_assert(every_row(displacement_last), "a displacement is the last byte of its instruction");
+static_assert(every_row(at_most_three_bytes), "at most three operand bytes");
+static_assert(every_row(undefined_reads_nothing), "an undefined opcode reads no operand byte");
 
 }  // namespace opcode_map_checks
 

@@ -1,9 +1,14 @@
-// A member of the processor family as koddar and kodasm see it: its opcode map with the tables
-// made from it, and its video port. The target computer's processor is the one that exists
-// today; another member's map sits beside it as another Processor, chosen at run time.
+// The processors koddar decodes for (-c:NAME, and kodasm's CPU): each an opcode map and
+// whether the target computer's video port rules apply.
 #pragma once
 
-#include "instructions.h"
+#include <cctype>
+#include <cstddef>
+#include <cstring>
+#include <iterator>
+#include <string_view>
+
+#include "family_map.h"
 #include "opcode_map.h"
 
 namespace koddar {
@@ -12,13 +17,33 @@ namespace koddar {
 constexpr unsigned kVideoPort = 46;
 
 struct Processor {
-    const OpcodeMap& opcodes;
-    const InstructionLengths& lengths;
-    const FlowShapes& flows;
-    int video_port;  // MOVP to this port lists as WVDP; -1: none, every port is an ordinary one
+    const char* name;       // as -c: takes it, lower case
+    const Opcode* opcodes;  // its opcode map, 256 rows
+    bool video;             // MOVP to kVideoPort is the target computer's WVDP
 };
 
-// The TMS7020 of the target computer, with LVDP and WVDP.
-inline constexpr Processor target_processor{opcode_map, instruction_lengths, flow_shapes, kVideoPort};
+// The first is the default: the target computer's map.
+inline constexpr Processor processors[] = {
+    {"tms7020", opcode_map, true},
+    {"tms7040", opcode_map, true},
+    {"tms7000", family_map.data(), false},
+};
+inline constexpr std::size_t kTargetProcessor = 0;
+inline constexpr std::size_t kFamilyProcessor = 2;
+
+// The index of the processor named `text` (letters in either case), or std::size(processors).
+inline std::size_t find_processor(std::string_view text)
+{
+    std::size_t i = 0;
+    for (; i < std::size(processors); ++i) {
+        const char* known = processors[i].name;
+        bool same = std::strlen(known) == text.size();
+        for (std::size_t k = 0; same && k < text.size(); ++k)
+            same = std::tolower(static_cast<unsigned char>(text[k])) == known[k];
+        if (same)
+            break;
+    }
+    return i;
+}
 
 }  // namespace koddar

@@ -24,6 +24,7 @@
 #include "map.h"
 #include "opcode_map.h"
 #include "register_file.h"
+#include "processor.h"
 #include "symbols.h"
 #include "text.h"
 #include "tracer.h"
@@ -188,7 +189,7 @@ std::int32_t Writer::instruction(std::int32_t off)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
-    const Opcode& entry = opcode_map[byte_at(off)];
+    const Opcode& entry = active_map()[byte_at(off)];
     const bool cut =
         next > loaded_length || (mapped() && next > off + 1 && use(std::min(next, loaded_length) - 1) != Use::CodeMore);
     if (cut || entry.op == UNDEF || entry.op == LVDP) {
@@ -309,6 +310,9 @@ void Writer::write(std::int32_t from, std::int32_t to)
 {
     if (mapped())
         definitions(from, to);
+    // kodasm assembles the target computer's map unless told otherwise.
+    if (active_map() != opcode_map)
+        line("CPU", "TMS7000");
     line("ORG", hex4(static_cast<std::uint32_t>(add32(reloc, from))));
     for (std::int32_t off = from; off < to;) {
         if (use(off) != Use::CodeMore) {

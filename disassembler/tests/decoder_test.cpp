@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decoder.h"
+#include "processor.h"
 
 namespace {
 
@@ -263,28 +264,34 @@ TEST_P(PlainLine, IsTheDecodedLineForEveryOpcodeAndOperandByte)
     koddar::reloc = r.reloc;
     const bool wide = static_cast<std::uint32_t>(r.reloc) + static_cast<std::uint32_t>(r.offset) > 0xFFFF;
     int mismatches = 0;
-    for (unsigned opcode = 0; opcode < 256 && mismatches < 5; ++opcode) {
-        for (unsigned spot = 1; spot <= 3; ++spot) {
-            for (unsigned v = 0; v < 256; ++v) {
-                const auto at = static_cast<std::size_t>(r.offset);
-                image[at] = static_cast<unsigned char>(opcode);
-                for (unsigned k = 1; k <= 3 && at + k < image.size(); ++k)
-                    image[at + k] = static_cast<unsigned char>(k == spot ? v : v * 37 + k * 101);
-                char expected[koddar::kLineSize];
-                const std::int32_t next = Dasmtms7020(expected, r.offset);
-                char line[koddar::kLineSize + 8];
-                std::memset(line, '#', sizeof line);
-                koddar::a = -1;
-                const std::size_t size = koddar::write_four_digit_line(line, koddar::kLineSize, r.offset);
-                const bool same = size == 0 ? std::string(line, sizeof line) == std::string(sizeof line, '#') && wide
-                                            : std::string(line, size) == expected && koddar::a == next && !wide &&
-                                                  std::string(line + koddar::kLineSize - 1, 9) == std::string(9, '#');
-                if (!same && ++mismatches <= 5)
-                    ADD_FAILURE() << "opcode " << opcode << " byte " << spot << " = " << v << ": \""
-                                  << std::string(line, size) << "\" for \"" << expected << "\"";
+    for (std::size_t cpu = 0; cpu < std::size(koddar::processors); ++cpu) {
+        koddar::processor = cpu;  // the fast writer of each processor against its decoded line
+        for (unsigned opcode = 0; opcode < 256 && mismatches < 5; ++opcode) {
+            for (unsigned spot = 1; spot <= 3; ++spot) {
+                for (unsigned v = 0; v < 256; ++v) {
+                    const auto at = static_cast<std::size_t>(r.offset);
+                    image[at] = static_cast<unsigned char>(opcode);
+                    for (unsigned k = 1; k <= 3 && at + k < image.size(); ++k)
+                        image[at + k] = static_cast<unsigned char>(k == spot ? v : v * 37 + k * 101);
+                    char expected[koddar::kLineSize];
+                    const std::int32_t next = Dasmtms7020(expected, r.offset);
+                    char line[koddar::kLineSize + 8];
+                    std::memset(line, '#', sizeof line);
+                    koddar::a = -1;
+                    const std::size_t size = koddar::write_four_digit_line(line, koddar::kLineSize, r.offset);
+                    const bool same = size == 0
+                                          ? std::string(line, sizeof line) == std::string(sizeof line, '#') && wide
+                                          : std::string(line, size) == expected && koddar::a == next && !wide &&
+                                                std::string(line + koddar::kLineSize - 1, 9) == std::string(9, '#');
+                    if (!same && ++mismatches <= 5)
+                        ADD_FAILURE() << koddar::processors[cpu].name << " opcode " << opcode << " byte " << spot
+                                      << " = " << v << ": \"" << std::string(line, size) << "\" for \"" << expected
+                                      << "\"";
+                }
             }
         }
     }
+    koddar::processor = koddar::kTargetProcessor;
     koddar::buffer = nullptr;
 }
 

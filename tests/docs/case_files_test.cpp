@@ -1,5 +1,5 @@
 // Runs the case corpus of each program (converter/tests/cases, disassembler/tests/cases,
-// player/tests/cases, assembler/tests/cases): every *.case file is one command line with its
+// player/tests/cases, assembler/tests/cases, midi/tests/cases): every *.case file is one command line with its
 // files and its exact output and status (the format is described in case_file.h).
 //
 // Commands run as the document runs do: sh(1) in a fresh directory holding the case's files,
@@ -34,6 +34,7 @@ const Corpus kCorpora[] = {
     {"disassembler/tests/cases", "koddar", KODDAR_PATH},
     {"player/tests/cases", "melplay", MELPLAY_PATH},
     {"assembler/tests/cases", "kodasm", KODASM_PATH},
+    {"midi/tests/cases", "melmidi", MELMIDI_PATH},
 };
 
 struct Case {

@@ -9,7 +9,7 @@
 //               clone; standard error goes to the same file as standard output
 //               (2>&1), which keeps the order a terminal shows.
 //   man/*.[1-8]: one fresh, empty directory per page; each program's banner
-//               line (melvox: first line of standard output; koddar, melplay, kodasm:
+//               line (melvox: first line of standard output; koddar, melplay, kodasm, melmidi:
 //               first line of standard error) is left out wherever it appears.
 // A page named after a program that is not built is skipped with a message.
 #include <gtest/gtest.h>
@@ -38,6 +38,7 @@ const std::map<std::string, Program>& programs()
         {"koddar", {KODDAR_PATH, false}},
         {"melplay", {MELPLAY_PATH, false}},
         {"kodasm", {KODASM_PATH, false}},
+        {"melmidi", {MELMIDI_PATH, false}},
     };
     return table;
 }
