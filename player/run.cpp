@@ -2,12 +2,16 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "listing.h"
 #include "options.h"
+#include "same_file.h"
 #include "score_writer.h"
 #include "stream.h"
+#include "text.h"
 #include "wav.h"
 
 namespace melplay {
@@ -51,6 +55,9 @@ int run(int argc, char** argv)
     Options options;
     if (parse_arguments(argc, argv, options))
         return 1;
+    // Checked before anything is read: the listing would be written into the stream.
+    if (stdout_is_file(options.source))
+        return fail("Standard output is the stream file itself.\n");
     std::vector<unsigned char> bytes;
     switch (read_stream_file(options.source, bytes)) {
     case Read::Ok: break;
@@ -77,9 +84,11 @@ int run(int argc, char** argv)
     } else {
         std::fputs(listing(stream, options.type).c_str(), stdout);
     }
-    // A listing lost on a full disk is a failure too.
+    // A listing lost on a full disk or to a closed pipe is a failure too, but the preview
+    // is written all the same.
+    int status = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail("Cannot write standard output.\n");
+        status = fail(format("Cannot write standard output: %s.\n", std::strerror(errno != 0 ? errno : EIO)));
 
     if (options.wav) {
         std::string error;
@@ -87,7 +96,7 @@ int run(int argc, char** argv)
             return fail(error);
         std::fprintf(stderr, "%s file written.\n", options.wav);
     }
-    return 0;
+    return status;
 }
 
 }  // namespace melplay

@@ -4,12 +4,19 @@
 #include <cstdio>
 #include <string>
 
+#include "address.h"
 #include "decoder.h"
 #include "map_writer.h"
 
 namespace koddar {
 
 namespace {
+
+// An image offset, known not to be negative, as an index.
+inline std::size_t index(std::int32_t off)
+{
+    return static_cast<std::size_t>(off);
+}
 
 std::string hex4(std::int32_t v)
 {
@@ -41,6 +48,13 @@ void report(const Stop& s)
         std::fprintf(stderr, "The instruction at %s runs into %s, reached from %s.\n", at.c_str(),
                      hex4(s.other).c_str(), from.c_str());
         break;
+    case Stop::InParams:
+        std::fprintf(stderr, "%s is in the parameters of the call at %s, reached from %s.\n", at.c_str(),
+                     hex4(s.other).c_str(), from.c_str());
+        break;
+    case Stop::Params:
+        std::fprintf(stderr, "The parameters of the call at %s run into %s.\n", at.c_str(), hex4(s.other).c_str());
+        break;
     }
 }
 
@@ -51,12 +65,31 @@ const char* plural(std::int32_t n, const char* one, const char* many)
 
 }  // namespace
 
-void report_summary(const Trace& t)
+void summary(const Trace& t)
 {
-    std::fprintf(stderr, "%d %s of code, %d %s of data, %d %s, %d %s not followed.\n", t.code_bytes,
+    std::fprintf(stderr, "%d %s of code, %d %s of data, %d %s, %d %s not followed", t.code_bytes,
                  plural(t.code_bytes, "byte", "bytes"), t.data_bytes, plural(t.data_bytes, "byte", "bytes"), t.entries,
                  plural(t.entries, "entry point", "entry points"), t.not_followed,
                  plural(t.not_followed, "branch", "branches"));
+    if (t.unused_vectors != 0)
+        std::fprintf(stderr, ", %d %s", t.unused_vectors, plural(t.unused_vectors, "unused vector", "unused vectors"));
+    std::fputs(".\n", stderr);
+}
+
+// The paths that stopped, and the map's labels that no line can carry: inside an instruction.
+void report_trace(const Trace& trace)
+{
+    for (const Stop& s : trace.stops)
+        report(s);
+    for (const MapName& n : trace.labels) {  // in address order; only the map's lie inside one
+        std::int32_t off = sub32(n.address, reloc);
+        if (off < 0 || off >= static_cast<std::int32_t>(trace.use.size()) || trace.use[index(off)] != Use::CodeMore)
+            continue;
+        while (trace.use[index(off)] != Use::Code)
+            --off;
+        std::fprintf(stderr, "Label `%s' at %s is inside the instruction at %s.\n", n.name.c_str(),
+                     hex4(n.address).c_str(), hex4(add32(reloc, off)).c_str());
+    }
 }
 
 bool analyse(const char* map_path, const char* write_path, bool report_stops, Analysis& out)
@@ -68,16 +101,8 @@ bool analyse(const Map& map, const char* write_path, bool report_stops, Trace& t
 {
     trace = trace_image(map, buffer, loaded_length, reloc);
     if (report_stops)
-        for (const Stop& s : trace.stops)
-            report(s);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return false;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
-    return true;
+        report_trace(trace);
+    return write_path == nullptr || write_map_file(write_path, inferred_map(map, trace, reloc));
 }
 
 }  // namespace koddar

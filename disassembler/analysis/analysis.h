@@ -15,15 +15,16 @@ struct Analysis {
 };
 
 // Reads the map `map_path` for the loaded image (buffer, loaded_length, reloc) and traces it;
-// reports every path that stopped on the standard error when `report_stops`; writes the
-// inferred map to `write_path` unless it is nullptr. False after a message.
+// reports what report_trace reports when `report_stops`; writes the inferred map to
+// `write_path` unless it is nullptr. False after a message.
 bool analyse(const char* map_path, const char* write_path, bool report_stops, Analysis& out);
 
 // The same with a map already read; sets `trace`.
 bool analyse(const Map& map, const char* write_path, bool report_stops, Trace& trace);
 
-// The closing line of a mapped listing: how many bytes of code and data, entry points and
-// branches not followed.
-void report_summary(const Trace& trace);
+// On the standard error: the paths that stopped and the map's labels inside an instruction,
+// before the listing; the summary line after it.
+void report_trace(const Trace& trace);
+void summary(const Trace& trace);
 
 }  // namespace koddar

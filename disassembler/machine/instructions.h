@@ -39,13 +39,14 @@ enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector };
 
 // What an opcode's operands mean to the flow: where the operand bytes of a branch address, a
 // displacement or a data address start (0: none), and the flow's own rules. A BR or CALL
-// through an index or a register cannot be followed.
+// through an index or a register cannot be followed; one through an index reads its table.
 struct FlowShape {
     std::uint8_t address_at = 0;       // K_ADDR: the target address
     std::uint8_t displacement_at = 0;  // K_REL: always the last byte
-    std::uint8_t data_at = 0;          // K_DIRECT, or K_INDEXED other than BR and CALL
+    std::uint8_t data_at = 0;          // K_DIRECT or K_INDEXED: the data address
     bool ends = false;                 // JMP, BR, RETS, RETI: no next instruction
     bool trap = false;                 // TRAP: the target is read from the vector table
+    bool call = false;                 // CALL or TRAP
     Note note = Note::None;
 };
 
@@ -60,6 +61,7 @@ constexpr FlowShapes make_flow_shapes(const Opcode* map)
         const bool jumps = e.op == BR || e.op == CALL;
         s.ends = e.op == JMP || e.op == BR || e.op == RETS || e.op == RETI;
         s.trap = e.op == TRAP;
+        s.call = e.op == CALL || e.op == TRAP;
         int at = 1;  // the operand bytes, in order
         for (int kind : {e.p1, e.p2, e.p3}) {
             const auto here = static_cast<std::uint8_t>(at);
@@ -67,9 +69,9 @@ constexpr FlowShapes make_flow_shapes(const Opcode* map)
                 s.address_at = here;
             else if (kind == K_REL)
                 s.displacement_at = here;
-            else if (kind == K_DIRECT || (kind == K_INDEXED && !jumps))
+            else if (kind == K_DIRECT || kind == K_INDEXED)
                 s.data_at = here;
-            else if (kind == K_INDEXED)
+            if (kind == K_INDEXED && jumps)
                 s.note = Note::Indexed;
             else if (kind == K_INDIRECT && jumps)
                 s.note = Note::Indirect;

@@ -6,17 +6,16 @@
 #include <cstdint>
 
 #include "decoder.h"
+#include "layout.h"
 #include "map.h"
 #include "operand_names.h"
 #include "tracer.h"
 
 namespace koddar {
 
-// Room for the longest mapped line: names of kMaxNameLength characters in every operand.
-constexpr std::size_t kMappedLineSize = 256;
-
-// At most as many bytes on a data line as the longest instruction has.
-constexpr int kDataLineBytes = 4;
+// Room for the longest mapped line: names of kMaxNameLength characters in every operand, a
+// note and a comment of kMaxCommentLength characters from the map.
+constexpr std::size_t kMappedLineSize = 512;
 
 // A line being built, with its length.
 class Line {

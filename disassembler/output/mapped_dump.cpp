@@ -1,4 +1,4 @@
-// The listing with a map.
+// The listing with a map: one line for each item of the layout.
 #include "mapped_dump.h"
 
 #include <algorithm>
@@ -6,27 +6,19 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "address.h"
+#include "analysis.h"
 #include "data_lines.h"
 #include "decoder.h"
 #include "fields.h"
-#include "map.h"
-#include "analysis.h"
+#include "layout.h"
 #include "scoped.h"
 #include "symbols.h"
-#include "tracer.h"
 
 namespace koddar {
 
 namespace {
-
-// An image offset, known not to be negative, as an index.
-inline std::size_t index(std::int32_t off)
-{
-    return static_cast<std::size_t>(off);
-}
 
 std::string_view note_text(Note n)
 {
@@ -39,65 +31,63 @@ std::string_view note_text(Note n)
     return "";
 }
 
-// Lines go out through one buffer, as the plain listing's do.
-char out[1 << 16];
-std::size_t out_used = 0;
-
-void flush_lines()
+// The map's comment at the end of a line.
+void put_comment(Line& line, const std::string* comment)
 {
-    std::fwrite(out, 1, out_used, stdout);
-    out_used = 0;
-}
-
-void print(const char* text, std::size_t size)
-{
-    if (sizeof out - out_used < size + 1)
-        flush_lines();
-    if (size + 1 > sizeof out) {
-        std::fwrite(text, 1, size, stdout);
-        std::putc('\n', stdout);
+    if (comment == nullptr)
         return;
-    }
-    std::memcpy(out + out_used, text, size);
-    out[out_used + size] = '\n';
-    out_used += size + 1;
+    line.put(" ; ");
+    line.put(comment->data(), comment->size());
 }
 
-// The lister: walks the window, one line per instruction or run of data, each label on a line
-// of its own before its address.
+// The renderer: its lines go out through one buffer, as the plain listing's do.
 class Lister {
 public:
-    Lister(const Map& map, const Trace& trace, const Symbols& names)
-        : trace_(trace), names_(names), range_(trace.use.size(), -1), kind_(map.ranges.size())
+    Lister(const Trace& trace, const Symbols& names) : trace_(trace), names_(names) {}
+    Lister(const Lister&) = delete;
+    Lister& operator=(const Lister&) = delete;
+    ~Lister() { flush(); }
+
+    void operator()(const Item& item)
     {
-        for (std::size_t i = 0; i < map.ranges.size(); ++i) {
-            const MapRange& r = map.ranges[i];
-            kind_[i] = r.kind;
-            for (std::int32_t at = r.start; at <= r.end; ++at)
-                range_[static_cast<std::size_t>(sub32(at, reloc))] = static_cast<int>(i);
+        switch (item.kind) {
+        case Item::Label: label(item); break;
+        case Item::Instruction: instruction(item); break;
+        case Item::Data: data(item); break;
         }
     }
 
-    void list(std::int32_t from, std::int32_t to);
-
 private:
-    Use use(std::int32_t off) const { return trace_.use[static_cast<std::size_t>(off)]; }
-    void label(std::int32_t off);
-    std::int32_t instruction(std::int32_t off);
-    std::int32_t data(std::int32_t off, std::int32_t to);
+    void flush()
+    {
+        std::fwrite(out_, 1, used_, stdout);
+        used_ = 0;
+    }
+    void print(const Line& line);
+    void label(const Item& item);
+    void instruction(const Item& item);
+    void data(const Item& item);
 
     const Trace& trace_;
     const Symbols& names_;
-    std::vector<int> range_;  // per offset: index of its map range, -1 outside ranges
-    std::vector<DataKind> kind_;
+    char out_[1 << 16];
+    std::size_t used_ = 0;
 };
 
-void Lister::label(std::int32_t off)
+void Lister::print(const Line& line)
 {
-    const std::string* name = names_.at_offset(off);
-    if (name == nullptr)
-        return;
-    const std::int32_t at = add32(reloc, off);
+    static_assert(sizeof out_ > kMappedLineSize, "a whole line fits in the output buffer");
+    if (sizeof out_ - used_ < line.size() + 1)
+        flush();
+    std::memcpy(out_ + used_, line.text(), line.size());
+    out_[used_ + line.size()] = '\n';
+    used_ += line.size() + 1;
+}
+
+// The label line: the sources of the references to it as a comment, then the map's comment.
+void Lister::label(const Item& item)
+{
+    const std::int32_t at = add32(reloc, item.offset);
     const auto& refs = trace_.refs;
     const auto first =
         std::lower_bound(refs.begin(), refs.end(), at, [](const Ref& r, std::int32_t x) { return r.target < x; });
@@ -105,29 +95,32 @@ void Lister::label(std::int32_t off)
     while (last != refs.end() && last->target == at)
         ++last;
     Line line;
-    label_line(line, at, name->data(), name->size(), refs.data() + (first - refs.begin()),
+    label_line(line, at, item.name->data(), item.name->size(), refs.data() + (first - refs.begin()),
                static_cast<std::size_t>(last - first));
-    print(line.text(), line.size());
+    put_comment(line, item.comment);
+    print(line);
 }
 
 // The instruction's line, with the note of a flow the trace did not follow. A four-digit
-// address's line is written in place in the output buffer; a wider one is assembled here from
-// the decoder's columns, not taken from Dasmtms7020's line store: with names an operand column
-// outgrows a plain line.
-std::int32_t Lister::instruction(std::int32_t off)
+// address's line without a comment is written in place in the output buffer; another one is
+// assembled here from the decoder's columns, not taken from Dasmtms7020's line store: with
+// names an operand column outgrows a plain line.
+void Lister::instruction(const Item& item)
 {
-    const std::string_view note = note_text(trace_.note[index(off)]);
-    static_assert(sizeof out > kMappedLineSize, "a whole line fits in the output buffer");
-    if (sizeof out - out_used < kMappedLineSize + 1)
-        flush_lines();
-    if (const std::size_t size = write_four_digit_line(out + out_used, kMappedLineSize - note.size(), off)) {
-        std::memcpy(out + out_used + size, note.data(), note.size());
-        out[out_used + size + note.size()] = '\n';
-        out_used += size + note.size() + 1;
-        return a;
+    const std::int32_t off = item.offset;
+    const std::string_view note = note_text(trace_.note[static_cast<std::size_t>(off)]);
+    if (item.comment == nullptr) {
+        if (sizeof out_ - used_ < kMappedLineSize + 1)
+            flush();
+        if (const std::size_t size = write_four_digit_line(out_ + used_, kMappedLineSize - note.size(), off)) {
+            std::memcpy(out_ + used_ + size, note.data(), note.size());
+            out_[used_ + size + note.size()] = '\n';
+            used_ += size + note.size() + 1;
+            return;
+        }
     }
     char ligne[kLineSize];
-    const std::int32_t next = Dasmtms7020(ligne, off);
+    Dasmtms7020(ligne, off);
     Line line;
     line.put(hexa, hexa_length);
     line.pad_to(kMnemonicColumn);
@@ -135,37 +128,16 @@ std::int32_t Lister::instruction(std::int32_t off)
     line.pad_to(kOperandColumn);
     line.put(param, param_length);
     line.put(note.data(), note.size());
-    print(line.text(), line.size());
-    return next;
+    put_comment(line, item.comment);
+    print(line);
 }
 
-// A data line: up to kDataLineBytes bytes of one kind, cut at the window's end, at a label, at
-// code and at the edge of a range.
-std::int32_t Lister::data(std::int32_t off, std::int32_t to)
+void Lister::data(const Item& item)
 {
-    const Use u = use(off);
-    const int range = u == Use::Data ? range_[static_cast<std::size_t>(off)] : -1;
-    const DataKind kind = range >= 0 ? kind_[static_cast<std::size_t>(range)] : DataKind::Bytes;
-    int count = 1;
-    while (count < kDataLineBytes && off + count < to && use(off + count) == u &&
-           (u != Use::Data || range_[index(off + count)] == range) && names_.at_offset(off + count) == nullptr)
-        ++count;
-    if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1)
-        count &= ~1;
     Line line;
-    data_line(line, add32(reloc, off), buffer + off, count, kind, &names_);
-    print(line.text(), line.size());
-    return off + count;
-}
-
-void Lister::list(std::int32_t from, std::int32_t to)
-{
-    std::int32_t off = from;
-    while (off < to) {
-        if (use(off) != Use::CodeMore)
-            label(off);
-        off = use(off) == Use::Code ? instruction(off) : data(off, to);
-    }
+    data_line(line, add32(reloc, item.offset), buffer + item.offset, item.size, item.data, &names_);
+    put_comment(line, item.comment);
+    print(line);
 }
 
 }  // namespace
@@ -174,8 +146,8 @@ void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int
 {
     const Symbols names(map, trace, reloc);
     const ScopedNames named(names);
-    Lister(map, trace, names).list(from, to);
-    flush_lines();
+    Lister lister(trace, names);
+    Layout(map, trace, names).walk(from, to, lister);
 }
 
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
@@ -186,7 +158,7 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
     list_mapped(analysis.map, analysis.trace, a, nb);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return kListingUnwritten;
-    report_summary(analysis.trace);
+    summary(analysis.trace);
     return 0;
 }
 

@@ -1,9 +1,10 @@
-// koddar's run with a map: reads the map, traces the image, reports the paths that stopped,
-// writes the inferred map when asked, and lists the window with labels and data lines.
+// koddar's listing with a map: the analysis (map, trace, report, map written back), then the
+// window listed with labels, data lines and the names of the map and the trace.
 #pragma once
 
 #include <cstdint>
 
+#include "analysis.h"
 #include "dump.h"
 #include "map.h"
 #include "tracer.h"

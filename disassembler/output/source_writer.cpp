@@ -20,6 +20,7 @@
 #include "address.h"
 #include "analysis.h"
 #include "data_lines.h"
+#include "layout.h"
 #include "decoder.h"
 #include "map.h"
 #include "opcode_map.h"
@@ -71,31 +72,22 @@ public:
     Writer(std::FILE* out, const Map* map, const Trace* trace, const Symbols* names)
         : out_(out), map_(map), trace_(trace), names_(names)
     {
-        if (map_ == nullptr)
-            return;
-        range_.assign(trace_->use.size(), -1);
-        for (std::size_t i = 0; i < map_->ranges.size(); ++i) {
-            const MapRange& r = map_->ranges[i];
-            for (std::int32_t at = r.start; at <= r.end; ++at)
-                range_[static_cast<std::size_t>(sub32(at, reloc))] = static_cast<int>(i);
-        }
     }
 
-    void write(std::int32_t from, std::int32_t to);
+    void write(const Layout& layout, std::int32_t from, std::int32_t to);
 
 private:
     bool mapped() const { return map_ != nullptr; }
     Use use(std::int32_t off) const { return mapped() ? trace_->use[static_cast<std::size_t>(off)] : Use::Code; }
-    const std::string* name_at(std::int32_t off) const;
     const std::string* name_of(std::int32_t address) const;
     const std::string* reg_name(unsigned n) const;
     const std::string* port_name(unsigned n) const;
 
     void line(const char* mnemonic, const std::string& operands, const std::string& comment = "");
     void equ(const std::string& name, const std::string& value);
-    void definitions(std::int32_t from, std::int32_t to);
-    std::int32_t instruction(std::int32_t off);
-    std::int32_t data(std::int32_t off, std::int32_t to);
+    void definitions(const std::vector<Item>& items);
+    void instruction(std::int32_t off);
+    void data(const Item& item);
     std::string operand(int kind, const char* printed, std::int32_t off) const;
 
     std::FILE* out_;
@@ -103,16 +95,8 @@ private:
     const Trace* trace_;
     const Symbols* names_;                  // the names; the decoder is not lent them, so that its
                                             // operand texts are the plain ones this writer starts from
-    std::vector<int> range_;                // per offset: index of its map range, -1 outside ranges
-    std::vector<bool> line_start_;          // per offset: a line of the source starts there
     std::unordered_set<std::string> used_;  // names written as labels or EQUs
 };
-
-const std::string* Writer::name_at(std::int32_t off) const
-{
-    const std::string* name = mapped() ? names_->at_offset(off) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
-}
 
 const std::string* Writer::name_of(std::int32_t address) const
 {
@@ -185,7 +169,7 @@ std::string Writer::operand(int kind, const char* printed, std::int32_t off) con
     }
 }
 
-std::int32_t Writer::instruction(std::int32_t off)
+void Writer::instruction(std::int32_t off)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
@@ -201,7 +185,7 @@ std::int32_t Writer::instruction(std::int32_t off)
         if (param[0] != '\0')
             comment += std::string(" ") + param;
         line("BYTE", bytes, next > loaded_length ? "cut off by the end of the image" : comment);
-        return end;
+        return;
     }
     // The operands the decoder printed, one piece each, in the order of the bytes they read.
     std::string operands;
@@ -224,31 +208,23 @@ std::int32_t Writer::instruction(std::int32_t off)
         at += size;
     }
     line(mnemo, operands);
-    return next;
 }
 
-// A directive of up to kDataLineBytes bytes of one kind, cut where the mapped listing cuts its
-// data lines: at the window's end, a label, code and the edge of a range.
-std::int32_t Writer::data(std::int32_t off, std::int32_t to)
+// A directive for one data run of the layout.
+void Writer::data(const Item& item)
 {
-    const Use u = use(off);
-    const int range = u == Use::Data ? range_[static_cast<std::size_t>(off)] : -1;
-    const DataKind kind = range >= 0 ? map_->ranges[static_cast<std::size_t>(range)].kind : DataKind::Bytes;
-    int count = 1;
-    while (count < kDataLineBytes && off + count < to && off + count < loaded_length && use(off + count) == u &&
-           (u != Use::Data || range_[static_cast<std::size_t>(off) + static_cast<std::size_t>(count)] == range) &&
-           names_->at_offset(off + count) == nullptr)
-        ++count;
+    const std::int32_t off = item.offset;
+    const DataKind kind = item.data;
+    const int count = item.size;
     std::string values;
-    if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1) {
-        count &= ~1;
+    if ((kind == DataKind::Words || kind == DataKind::Addrs) && count % 2 == 0) {
         for (int i = 0; i < count; i += 2) {
             const std::uint32_t word = byte_at(off + i) << 8 | byte_at(off + i + 1);
             const std::string* name = kind == DataKind::Addrs ? name_of(static_cast<std::int32_t>(word)) : nullptr;
             values += (i == 0 ? "" : ",") + (name != nullptr ? *name : hex4(word));
         }
         line("WORD", values);
-        return off + count;
+        return;
     }
     if (kind == DataKind::Text) {
         bool quoted = false;
@@ -268,28 +244,21 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to)
         if (quoted)
             values += "\"";
         line("TEXT", values);
-        return off + count;
+        return;
     }
     for (int i = 0; i < count; ++i)
         values += (i == 0 ? "" : ",") + hex2(byte_at(off + i));
     line("BYTE", values);
-    return off + count;
 }
 
 // Names that no line of the window carries become EQUs: addresses outside the window, inside an
 // instruction or outside the image, and the map's register and port names.
-void Writer::definitions(std::int32_t from, std::int32_t to)
+void Writer::definitions(const std::vector<Item>& items)
 {
-    line_start_.assign(trace_->use.size(), false);
-    for (std::int32_t off = from; off < to;) {
-        line_start_[static_cast<std::size_t>(off)] = true;
-        if (use(off) == Use::Code) {
-            char ligne[kLineSize];
-            off = std::min(Dasmtms7020(ligne, off), std::max(off + 1, loaded_length));
-        } else {
-            ++off;  // data lines are cut at every label, so each labelled data byte starts one
-        }
-    }
+    std::vector<bool> labelled(trace_->use.size(), false);  // per offset: a label line of the window
+    for (const Item& item : items)
+        if (item.kind == Item::Label)
+            labelled[static_cast<std::size_t>(item.offset)] = true;
     for (unsigned n = 0; n < 256; ++n) {
         if (const std::string* r = reg_name(n))
             equ(*r, "R" + std::to_string(n));
@@ -298,28 +267,32 @@ void Writer::definitions(std::int32_t from, std::int32_t to)
     }
     for (const MapName& label : trace_->labels) {
         const std::int32_t off = sub32(label.address, reloc);
-        const bool here = off >= 0 && off < to && off >= from && line_start_[static_cast<std::size_t>(off)] &&
-                          names_->at_offset(off) == &label.name;
+        const bool here = off >= 0 && static_cast<std::size_t>(off) < labelled.size() &&
+                          labelled[static_cast<std::size_t>(off)] && names_->at_offset(off) == &label.name;
         if (register_like(label.name) || here || !used_.insert(label.name).second)
             continue;
         equ(label.name, hex4(static_cast<std::uint32_t>(label.address)));
     }
 }
 
-void Writer::write(std::int32_t from, std::int32_t to)
+void Writer::write(const Layout& layout, std::int32_t from, std::int32_t to)
 {
+    const std::vector<Item> items = layout.items(from, to);
     if (mapped())
-        definitions(from, to);
+        definitions(items);
     // kodasm assembles the target computer's map unless told otherwise.
     if (active_map() != opcode_map)
         line("CPU", "TMS7000");
     line("ORG", hex4(static_cast<std::uint32_t>(add32(reloc, from))));
-    for (std::int32_t off = from; off < to;) {
-        if (use(off) != Use::CodeMore) {
-            if (const std::string* label = name_at(off))
-                std::fprintf(out_, "%s:\n", label->c_str());
+    for (const Item& item : items) {
+        switch (item.kind) {
+        case Item::Label:
+            if (!register_like(*item.name))
+                std::fprintf(out_, "%s:\n", item.name->c_str());
+            break;
+        case Item::Instruction: instruction(item.offset); break;
+        case Item::Data: data(item); break;
         }
-        off = use(off) == Use::Code ? instruction(off) : data(off, to);
     }
 }
 
@@ -348,7 +321,7 @@ int write_source(std::FILE* out, std::int32_t nb)
 {
     if (!fits_16_bits())
         return 1;
-    Writer(out, nullptr, nullptr, nullptr).write(a, nb);
+    Writer(out, nullptr, nullptr, nullptr).write(Layout(), a, nb);
     return finish(out);
 }
 
@@ -370,7 +343,7 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
     if (!analyse(map, write_path, false, trace))
         return 1;
     const Symbols names(map, trace, reloc);
-    Writer(out, &map, &trace, &names).write(a, nb);
+    Writer(out, &map, &trace, &names).write(Layout(map, trace, names), a, nb);
     return finish(out);
 }
 
