@@ -13,8 +13,10 @@ std::string listing(const Assembly& assembly)
     if (assembly.bytes.empty())
         return out;
     std::vector<unsigned char> image(assembly.bytes);
+    // Decoded with the map it was assembled for.
     const koddar::ScopedImage assembled(image.data(), static_cast<std::int32_t>(image.size()),
-                                        static_cast<std::int32_t>(assembly.origin));
+                                        static_cast<std::int32_t>(assembly.origin),
+                                        static_cast<std::size_t>(assembly.processor));
     char line[koddar::kLineSize];
     for (std::int32_t a = 0; a < koddar::loaded_length;) {
         a = koddar::Dasmtms7020(line, a);

@@ -57,8 +57,8 @@ bool same_file(const char* x, const char* y)
 bool is_standard_output(const char* path)
 {
     struct stat sp, so;
-    return fstat(STDOUT_FILENO, &so) == 0 && S_ISREG(so.st_mode) && stat(path, &sp) == 0 &&
-           sp.st_dev == so.st_dev && sp.st_ino == so.st_ino;
+    return fstat(STDOUT_FILENO, &so) == 0 && S_ISREG(so.st_mode) && stat(path, &sp) == 0 && sp.st_dev == so.st_dev &&
+           sp.st_ino == so.st_ino;
 }
 
 // No output may be one of the run's inputs: the new map would replace the image or the map it

@@ -92,16 +92,15 @@ void report_trace(const Trace& trace)
     }
 }
 
-bool analyse(const char* map_path, const char* write_path, bool report_stops, Analysis& out)
+bool analyse(const char* map_path, const char* write_path, Analysis& out)
 {
-    return read_map(map_path, reloc, loaded_length, out.map) && analyse(out.map, write_path, report_stops, out.trace);
+    return read_map(map_path, reloc, loaded_length, out.map) && analyse(out.map, write_path, out.trace);
 }
 
-bool analyse(const Map& map, const char* write_path, bool report_stops, Trace& trace)
+bool analyse(const Map& map, const char* write_path, Trace& trace)
 {
     trace = trace_image(map, buffer, loaded_length, reloc);
-    if (report_stops)
-        report_trace(trace);
+    report_trace(trace);
     return write_path == nullptr || write_map_file(write_path, inferred_map(map, trace, reloc));
 }
 

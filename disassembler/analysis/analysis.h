@@ -14,13 +14,13 @@ struct Analysis {
     Trace trace;
 };
 
-// Reads the map `map_path` for the loaded image (buffer, loaded_length, reloc) and traces it;
-// reports what report_trace reports when `report_stops`; writes the inferred map to
-// `write_path` unless it is nullptr. False after a message.
-bool analyse(const char* map_path, const char* write_path, bool report_stops, Analysis& out);
+// Reads the map `map_path` for the loaded image (buffer, loaded_length, reloc), traces it,
+// reports what report_trace reports and writes the inferred map to `write_path` unless it is
+// nullptr. False after a message.
+bool analyse(const char* map_path, const char* write_path, Analysis& out);
 
 // The same with a map already read; sets `trace`.
-bool analyse(const Map& map, const char* write_path, bool report_stops, Trace& trace);
+bool analyse(const Map& map, const char* write_path, Trace& trace);
 
 // On the standard error: the paths that stopped and the map's labels inside an instruction,
 // before the listing; the summary line after it.

@@ -13,8 +13,14 @@
 
 namespace koddar {
 
-// At most as many bytes on a data line as the longest instruction has.
-constexpr int kDataLineBytes = 4;
+// How many bytes a data run may hold: a listing line shows at most as many as the longest
+// instruction has, a source line more; a source text may end after its terminating 00.
+struct RunLengths {
+    int bytes;             // BYTE and WORD
+    int text;              // TEXT
+    bool text_ends_at_00;  // a TEXT run stops after a 00 byte
+};
+inline constexpr RunLengths kListingRuns{4, 4, false};
 
 struct Item {
     enum Kind : std::uint8_t { Label, Instruction, Data };
@@ -28,14 +34,14 @@ struct Item {
 
 class Layout {
 public:
-    // The loaded image (buffer, loaded_length, reloc) as the trace found it, with the names of
-    // the map and the trace as labels.
-    Layout(const Map& map, const Trace& trace, const Symbols& names);
+    // The loaded image (buffer, reloc) as the trace found it, with the names of the map and the
+    // trace as labels, its data runs as long as `runs` allows and none past offset `end`.
+    Layout(const Map& map, const Trace& trace, const Symbols& names, RunLengths runs, std::int32_t end);
     // Without a map: every byte is code, decoded one instruction after the other, no labels.
     Layout() = default;
 
     // Passes the items from offset `from` up to the one that starts before `to` to `sink`, in
-    // order: before each item that starts an instruction or a data run, the label there.
+    // order: before an instruction or a data run, the label at its address.
     template <class Sink>
     void walk(std::int32_t from, std::int32_t to, Sink&& sink) const
     {
@@ -44,7 +50,7 @@ public:
             if (use(off) != Use::CodeMore)
                 if (const std::string* label = names_ != nullptr ? names_->at_offset(off) : nullptr) {
                     sink(Item{Item::Label, DataKind::Bytes, off, 0, label, comment});
-                    comment = nullptr;
+                    comment = nullptr;  // shown on the label's line
                 }
             Item item = use(off) == Use::Code ? instruction(off) : data(off, to);
             item.comment = comment;
@@ -53,7 +59,7 @@ public:
         }
     }
 
-    // The items of the window, for whoever reads them more than once.
+    // The items of the window, for a renderer that reads them twice.
     std::vector<Item> items(std::int32_t from, std::int32_t to) const;
 
 private:
@@ -62,14 +68,17 @@ private:
         return trace_ != nullptr ? trace_->use[static_cast<std::size_t>(off)] : Use::Code;
     }
     Item instruction(std::int32_t off) const;
-    // A run of up to kDataLineBytes bytes of one kind, cut at the window's end `to`, at the end
-    // of the loaded data, at a label or a comment, at code, at the edge of a range and at the
-    // edge of a call's parameters; a run of words or addresses is cut to an even length.
+    // A run of bytes of one kind as long as runs_ allows, cut at the window's end `to`, at end_,
+    // at a label or a comment, at code, at the edge of a range or of a call's parameters, and
+    // to an even length for words and addresses.
     Item data(std::int32_t off, std::int32_t to) const;
+    bool cuts(std::int32_t off, std::int32_t at) const;
 
     const Map* map_ = nullptr;
     const Trace* trace_ = nullptr;
     const Symbols* names_ = nullptr;
+    RunLengths runs_ = kListingRuns;
+    std::int32_t end_ = 0;
     std::vector<int> range_;  // per offset: index of its map range, -1 outside ranges
 };
 

@@ -99,7 +99,6 @@ public:
     bool comment(const Token* t, int n);
 
 private:
-
     const char* path_;
     std::int32_t reloc_;
     std::int32_t length_;
@@ -379,10 +378,10 @@ struct Directive {
 };
 
 constexpr Directive kDirectives[] = {
-    {"code", &Reader::code},         {"label", &Reader::label},     {"bytes", &Reader::bytes},
-    {"words", &Reader::words},       {"addrs", &Reader::addrs},     {"text", &Reader::text},
-    {"vectors", &Reader::vectors},   {"reg", &Reader::reg},         {"port", &Reader::port},
-    {"params", &Reader::params},     {"noreturn", &Reader::noreturn}, {"comment", &Reader::comment},
+    {"code", &Reader::code},       {"label", &Reader::label},       {"bytes", &Reader::bytes},
+    {"words", &Reader::words},     {"addrs", &Reader::addrs},       {"text", &Reader::text},
+    {"vectors", &Reader::vectors}, {"reg", &Reader::reg},           {"port", &Reader::port},
+    {"params", &Reader::params},   {"noreturn", &Reader::noreturn}, {"comment", &Reader::comment},
 };
 
 bool blank(char c)

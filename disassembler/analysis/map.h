@@ -63,8 +63,8 @@ struct Map {
     std::vector<std::string> reg = std::vector<std::string>(256);   // empty: the built-in name
     std::vector<std::string> port = std::vector<std::string>(256);  // empty: Pn
     int vectors_line = 0;                                           // line of `vectors`, 0 when absent
-    std::vector<MapRoutine> routines;  // in the order of the file, one per address
-    std::vector<MapComment> comments;  // in the order of the file, one per address
+    std::vector<MapRoutine> routines;                               // in the order of the file, one per address
+    std::vector<MapComment> comments;                               // in the order of the file, one per address
 };
 
 constexpr std::size_t kMaxNameLength = 32;

@@ -53,10 +53,10 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     // An entry point whose path stopped at once is written as the user gave it, marked: it
     // reads back to the same listing.
     for (const MapEntry& e : map.entries)
-        out.push_back({e.address, 0,
-                       "code " + hex4(e.address) + name_at(e.address) +
-                           (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code"
-                                                                                                       : "")});
+        out.push_back(
+            {e.address, 0,
+             "code " + hex4(e.address) + name_at(e.address) +
+                 (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code" : "")});
     const std::vector<int> range = range_index(map, reloc, length);
     for (const MapRange& r : map.ranges) {
         if (r.line == map.vectors_line)

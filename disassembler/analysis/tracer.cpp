@@ -36,7 +36,11 @@ struct Flow {
 class Tracer {
 public:
     Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t relocation)
-        : map_(map), image_(image), length_(length), reloc_(relocation), wraps_(within_16_bits(relocation, length)),
+        : map_(map),
+          image_(image),
+          length_(length),
+          reloc_(relocation),
+          wraps_(within_16_bits(relocation, length)),
           routines_(map.routines)
     {
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
@@ -106,8 +110,8 @@ Flow Tracer::flow(std::int32_t off) const
         f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
     if (shape.displacement_at != 0) {  // the target is the next instruction plus d
         const std::int32_t next = address(add32(off, instruction_lengths[opcode]));
-        f.target[f.targets++] = program_address(
-            add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), wraps_);
+        f.target[f.targets++] =
+            program_address(add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), wraps_);
     }
     f.call = shape.call;
     if (shape.data_at != 0) {

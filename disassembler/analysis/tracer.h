@@ -41,17 +41,17 @@ struct Stop {
 };
 
 struct Trace {
-    bool traced = false;     // false: the map has no entry point, and every byte outside its ranges is code
-    std::vector<Use> use;    // one per image offset
-    std::vector<Note> note;  // one per image offset; set at instruction starts only
+    bool traced = false;       // false: the map has no entry point, and every byte outside its ranges is code
+    std::vector<Use> use;      // one per image offset
+    std::vector<Note> note;    // one per image offset; set at instruction starts only
     std::vector<bool> params;  // one per image offset: a byte of the parameters after a call
-    std::vector<Ref> refs;   // sorted by target, then by source; no pair twice
+    std::vector<Ref> refs;     // sorted by target, then by source; no pair twice
     std::vector<Stop> stops;
     std::vector<MapName> labels;  // the map's names and the generated ones, sorted by address
     std::int32_t code_bytes = 0;
     std::int32_t data_bytes = 0;
-    std::int32_t entries = 0;       // distinct entry points: map entries, table words, vectors
-    std::int32_t not_followed = 0;  // instructions with a Note
+    std::int32_t entries = 0;         // distinct entry points: map entries, table words, vectors
+    std::int32_t not_followed = 0;    // instructions with a Note
     std::int32_t unused_vectors = 0;  // words FFFF or 0000 of the vectors: no entry point
 };
 

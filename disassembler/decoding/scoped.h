@@ -9,21 +9,24 @@
 
 namespace koddar {
 
-// The decoder reads `image` (`length` bytes at `relocation`) instead of the loaded image.
+// The decoder reads `image` (`length` bytes at `relocation`) instead of the loaded image,
+// with the opcode map of processors[cpu].
 class ScopedImage {
 public:
-    ScopedImage(unsigned char* image, std::int32_t length, std::int32_t relocation)
-        : buffer_(buffer), length_(loaded_length), reloc_(reloc)
+    ScopedImage(unsigned char* image, std::int32_t length, std::int32_t relocation, std::size_t cpu = processor)
+        : buffer_(buffer), length_(loaded_length), reloc_(reloc), processor_(processor)
     {
         buffer = image;
         loaded_length = length;
         reloc = relocation;
+        processor = cpu;
     }
     ~ScopedImage()
     {
         buffer = buffer_;
         loaded_length = length_;
         reloc = reloc_;
+        processor = processor_;
     }
     ScopedImage(const ScopedImage&) = delete;
     ScopedImage& operator=(const ScopedImage&) = delete;
@@ -32,6 +35,7 @@ private:
     unsigned char* buffer_;
     std::int32_t length_;
     std::int32_t reloc_;
+    std::size_t processor_;
 };
 
 // The operand formatter prints the names `names` gives in place of numbers.

@@ -147,13 +147,13 @@ void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int
     const Symbols names(map, trace, reloc);
     const ScopedNames named(names);
     Lister lister(trace, names);
-    Layout(map, trace, names).walk(from, to, lister);
+    Layout(map, trace, names, kListingRuns, loaded_length).walk(from, to, lister);
 }
 
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
 {
     Analysis analysis;
-    if (!analyse(map_path, write_path, true, analysis))
+    if (!analyse(map_path, write_path, analysis))
         return 1;
     list_mapped(analysis.map, analysis.trace, a, nb);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))

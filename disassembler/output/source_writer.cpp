@@ -20,11 +20,10 @@
 #include "address.h"
 #include "analysis.h"
 #include "data_lines.h"
-#include "layout.h"
 #include "decoder.h"
 #include "map.h"
+#include "layout.h"
 #include "opcode_map.h"
-#include "register_file.h"
 #include "processor.h"
 #include "symbols.h"
 #include "text.h"
@@ -37,6 +36,8 @@ namespace {
 constexpr std::size_t kSourceMnemonic = 8;
 constexpr std::size_t kSourceOperand = 15;
 constexpr std::size_t kSourceComment = 40;
+// A BYTE or WORD line holds up to 16 bytes, a TEXT line up to 64, ending after a 00.
+constexpr RunLengths kSourceRuns{16, 64, true};
 
 unsigned byte_at(std::int32_t off)
 {
@@ -58,35 +59,32 @@ std::string hex4(std::uint32_t v)
     return std::string(text, n);
 }
 
-// Names kodasm reads as registers or ports cannot be labels there.
-bool register_like(const std::string& name)
-{
-    std::string u = name;
-    for (char& c : u)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return is_register_word(u);
-}
-
 class Writer {
 public:
     Writer(std::FILE* out, const Map* map, const Trace* trace, const Symbols* names)
         : out_(out), map_(map), trace_(trace), names_(names)
     {
+        // Source places nothing past FFFF: an image that runs on is cut there.
+        if (reloc >= 0 && loaded_length > sub32(0x10000, reloc)) {
+            limit_ = sub32(0x10000, reloc);
+            cut_text_ = "cut off at address FFFF";
+        }
     }
 
-    void write(const Layout& layout, std::int32_t from, std::int32_t to);
+    void write(std::int32_t from, std::int32_t to);
 
 private:
     bool mapped() const { return map_ != nullptr; }
     Use use(std::int32_t off) const { return mapped() ? trace_->use[static_cast<std::size_t>(off)] : Use::Code; }
     const std::string* name_of(std::int32_t address) const;
-    const std::string* reg_name(unsigned n) const;
-    const std::string* port_name(unsigned n) const;
+    const std::string* reg_name(unsigned n) const { return mapped() ? names_->reg(n) : nullptr; }
+    const std::string* port_name(unsigned n) const { return mapped() ? names_->port(n) : nullptr; }
 
     void line(const char* mnemonic, const std::string& operands, const std::string& comment = "");
     void equ(const std::string& name, const std::string& value);
     void definitions(const std::vector<Item>& items);
-    void instruction(std::int32_t off);
+    void label(const Item& item);
+    void instruction(std::int32_t off, const std::string* comment);
     void data(const Item& item);
     std::string operand(int kind, const char* printed, std::int32_t off) const;
 
@@ -96,24 +94,16 @@ private:
     const Symbols* names_;                  // the names; the decoder is not lent them, so that its
                                             // operand texts are the plain ones this writer starts from
     std::unordered_set<std::string> used_;  // names written as labels or EQUs
+    std::int32_t limit_ = loaded_length;    // the end of what the source can place
+    const char* cut_text_ = "cut off by the end of the image";
 };
 
+// Names outside 0000 to FFFF are left out: source cannot place them, and no 16-bit operand
+// reaches them.
 const std::string* Writer::name_of(std::int32_t address) const
 {
-    const std::string* name = mapped() ? names_->address(address) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
-}
-
-const std::string* Writer::reg_name(unsigned n) const
-{
-    const std::string* name = mapped() ? names_->reg(n) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
-}
-
-const std::string* Writer::port_name(unsigned n) const
-{
-    const std::string* name = mapped() ? names_->port(n) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
+    const std::int32_t at = program_address(address, within_16_bits(reloc, loaded_length));
+    return mapped() && at >= 0 && at <= 0xFFFF ? names_->address(at) : nullptr;
 }
 
 void Writer::line(const char* mnemonic, const std::string& operands, const std::string& comment)
@@ -169,22 +159,29 @@ std::string Writer::operand(int kind, const char* printed, std::int32_t off) con
     }
 }
 
-void Writer::instruction(std::int32_t off)
+// The map's comment after a comment of the writer's own.
+std::string joined(std::string own, const std::string* comment)
+{
+    if (comment == nullptr)
+        return own;
+    return own.empty() ? *comment : own + " ; " + *comment;
+}
+
+void Writer::instruction(std::int32_t off, const std::string* comment)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
     const Opcode& entry = active_map()[byte_at(off)];
-    const bool cut =
-        next > loaded_length || (mapped() && next > off + 1 && use(std::min(next, loaded_length) - 1) != Use::CodeMore);
+    const bool cut = next > limit_ || (mapped() && next > off + 1 && use(std::min(next, limit_) - 1) != Use::CodeMore);
     if (cut || entry.op == UNDEF || entry.op == LVDP) {
         std::string bytes;
-        const std::int32_t end = std::min(next, loaded_length);
+        const std::int32_t end = std::min(next, limit_);
         for (std::int32_t i = off; i < end; ++i)
             bytes += (i == off ? "" : ",") + hex2(byte_at(i));
-        std::string comment = mnemo;
+        std::string own = mnemo;
         if (param[0] != '\0')
-            comment += std::string(" ") + param;
-        line("BYTE", bytes, next > loaded_length ? "cut off by the end of the image" : comment);
+            own += std::string(" ") + param;
+        line("BYTE", bytes, joined(next > limit_ ? cut_text_ : own, comment));
         return;
     }
     // The operands the decoder printed, one piece each, in the order of the bytes they read.
@@ -195,7 +192,7 @@ void Writer::instruction(std::int32_t off)
         if (kind == K_NONE)
             continue;
         const int size = operand_bytes(kind);
-        if (kind == K_PORT && mnemonic == WVDP) {  // the video port is not printed
+        if (kind == K_PORT && std::strcmp(mnemo, name[WVDP]) == 0) {  // the video port is not printed
             at += size;
             continue;
         }
@@ -207,7 +204,7 @@ void Writer::instruction(std::int32_t off)
         operands += operand(kind, printed.c_str(), at);
         at += size;
     }
-    line(mnemo, operands);
+    line(mnemo, operands, joined("", comment));
 }
 
 // A directive for one data run of the layout.
@@ -216,6 +213,7 @@ void Writer::data(const Item& item)
     const std::int32_t off = item.offset;
     const DataKind kind = item.data;
     const int count = item.size;
+    const std::string* comment = item.comment;
     std::string values;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count % 2 == 0) {
         for (int i = 0; i < count; i += 2) {
@@ -223,14 +221,15 @@ void Writer::data(const Item& item)
             const std::string* name = kind == DataKind::Addrs ? name_of(static_cast<std::int32_t>(word)) : nullptr;
             values += (i == 0 ? "" : ",") + (name != nullptr ? *name : hex4(word));
         }
-        line("WORD", values);
+        line("WORD", values, joined("", comment));
         return;
     }
     if (kind == DataKind::Text) {
         bool quoted = false;
         for (int i = 0; i < count; ++i) {
             const unsigned c = byte_at(off + i);
-            const bool printable = c >= 0x20 && c < 0x7F && c != '"';
+            // kodasm reads a backslash in a string as the start of an escape.
+            const bool printable = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
             if (printable && !quoted)
                 values += values.empty() ? "\"" : ",\"";
             else if (!printable && quoted)
@@ -243,12 +242,12 @@ void Writer::data(const Item& item)
         }
         if (quoted)
             values += "\"";
-        line("TEXT", values);
+        line("TEXT", values, joined("", comment));
         return;
     }
     for (int i = 0; i < count; ++i)
         values += (i == 0 ? "" : ",") + hex2(byte_at(off + i));
-    line("BYTE", values);
+    line("BYTE", values, joined("", comment));
 }
 
 // Names that no line of the window carries become EQUs: addresses outside the window, inside an
@@ -265,18 +264,36 @@ void Writer::definitions(const std::vector<Item>& items)
         if (const std::string* p = port_name(n))
             equ(*p, "P" + std::to_string(n));
     }
+    int left_out = 0;
     for (const MapName& label : trace_->labels) {
         const std::int32_t off = sub32(label.address, reloc);
         const bool here = off >= 0 && static_cast<std::size_t>(off) < labelled.size() &&
                           labelled[static_cast<std::size_t>(off)] && names_->at_offset(off) == &label.name;
-        if (register_like(label.name) || here || !used_.insert(label.name).second)
-            continue;
-        equ(label.name, hex4(static_cast<std::uint32_t>(label.address)));
+        if (label.address < 0 || label.address > 0xFFFF)
+            ++left_out;
+        else if (!here && used_.insert(label.name).second)
+            equ(label.name, hex4(static_cast<std::uint32_t>(label.address)));
     }
+    if (left_out != 0)
+        std::fprintf(stderr, "%d %s outside addresses 0000 to FFFF left out of the source.\n", left_out,
+                     left_out == 1 ? "name" : "names");
 }
 
-void Writer::write(const Layout& layout, std::int32_t from, std::int32_t to)
+// A label line, with the map's comment for the address.
+void Writer::label(const Item& item)
 {
+    if (item.comment == nullptr) {
+        std::fprintf(out_, "%s:\n", item.name->c_str());
+        return;
+    }
+    std::string text = *item.name + ":";
+    text.resize(std::max(text.size() + 1, kSourceComment), ' ');
+    std::fprintf(out_, "%s; %s\n", text.c_str(), item.comment->c_str());
+}
+
+void Writer::write(std::int32_t from, std::int32_t to)
+{
+    const Layout layout = mapped() ? Layout(*map_, *trace_, *names_, kSourceRuns, limit_) : Layout();
     const std::vector<Item> items = layout.items(from, to);
     if (mapped())
         definitions(items);
@@ -286,20 +303,18 @@ void Writer::write(const Layout& layout, std::int32_t from, std::int32_t to)
     line("ORG", hex4(static_cast<std::uint32_t>(add32(reloc, from))));
     for (const Item& item : items) {
         switch (item.kind) {
-        case Item::Label:
-            if (!register_like(*item.name))
-                std::fprintf(out_, "%s:\n", item.name->c_str());
-            break;
-        case Item::Instruction: instruction(item.offset); break;
+        case Item::Label: label(item); break;
+        case Item::Instruction: instruction(item.offset, item.comment); break;
         case Item::Data: data(item); break;
         }
     }
 }
 
-bool fits_16_bits()
+// The window, from offset `from` up to `to`, within the 16-bit address space.
+bool fits_16_bits(std::int32_t from, std::int32_t to)
 {
-    const long long first = reloc;
-    const long long last = first + loaded_length - 1;
+    const long long first = static_cast<long long>(reloc) + from;
+    const long long last = static_cast<long long>(reloc) + to - 1;
     if (first >= 0 && last <= 0xFFFF)
         return true;
     std::fputs("Source output needs the image within addresses 0000 to FFFF.\n", stderr);
@@ -319,15 +334,15 @@ int finish(std::FILE* out)
 
 int write_source(std::FILE* out, std::int32_t nb)
 {
-    if (!fits_16_bits())
+    if (!fits_16_bits(a, nb))
         return 1;
-    Writer(out, nullptr, nullptr, nullptr).write(Layout(), a, nb);
+    Writer(out, nullptr, nullptr, nullptr).write(a, nb);
     return finish(out);
 }
 
 int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, const char* write_path)
 {
-    if (!fits_16_bits())
+    if (!fits_16_bits(a, nb))
         return 1;
     Map map;
     if (!read_map(map_path, reloc, loaded_length, map))
@@ -337,14 +352,17 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
 
 int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
 {
-    if (!fits_16_bits())
+    if (!fits_16_bits(a, nb))
         return 1;
     Trace trace;
-    if (!analyse(map, write_path, false, trace))
+    if (!analyse(map, write_path, trace))
         return 1;
     const Symbols names(map, trace, reloc);
-    Writer(out, &map, &trace, &names).write(Layout(map, trace, names), a, nb);
-    return finish(out);
+    Writer(out, &map, &trace, &names).write(a, nb);
+    if (finish(out) != 0)
+        return 1;
+    summary(trace);
+    return 0;
 }
 
 }  // namespace koddar
