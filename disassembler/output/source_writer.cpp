@@ -10,7 +10,6 @@
 // operands.
 #include "source_writer.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -21,6 +20,7 @@
 #include "analysis.h"
 #include "data_lines.h"
 #include "decoder.h"
+#include "dump.h"
 #include "map.h"
 #include "layout.h"
 #include "opcode_map.h"
@@ -323,11 +323,7 @@ bool fits_16_bits(std::int32_t from, std::int32_t to)
 
 int finish(std::FILE* out)
 {
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fputs("Cannot write source.\n", stderr);
-        return 1;
-    }
-    return 0;
+    return std::fflush(out) != 0 || std::ferror(out) ? kListingUnwritten : 0;
 }
 
 }  // namespace
@@ -359,8 +355,8 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
         return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
-    if (finish(out) != 0)
-        return 1;
+    if (const int status = finish(out); status != 0)
+        return status;
     summary(trace);
     return 0;
 }
