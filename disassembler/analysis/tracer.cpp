@@ -22,17 +22,6 @@ inline std::size_t index(std::int32_t off)
     return static_cast<std::size_t>(off);
 }
 
-// What an instruction does to the flow, read from its opcode and operand bytes.
-struct Flow {
-    bool ends = false;         // JMP, BR, RETS, RETI: no next instruction
-    int targets = 0;           // branch targets to follow
-    std::int32_t target[2]{};  // addresses
-    bool reads = false;        // a direct or indexed data address
-    std::int32_t data = 0;     // its address
-    bool call = false;         // CALL or TRAP: the first target is a routine that returns
-    Note note = Note::None;
-};
-
 class Tracer {
 public:
     Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t relocation)
@@ -46,15 +35,35 @@ public:
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
         t_.note.assign(static_cast<std::size_t>(length), Note::None);
         t_.params.assign(static_cast<std::size_t>(length), false);
-        std::sort(routines_.begin(), routines_.end(),
-                  [](const MapRoutine& x, const MapRoutine& y) { return x.address < y.address; });
-        if (!map.ranges.empty())
-            range_ = range_index(map, relocation, length);
+        mark_ranges();
+    }
+
+    // Goes on over an earlier trace.
+    Tracer(const Map& map, Trace&& earlier, const unsigned char* image, std::int32_t length, std::int32_t relocation)
+        : map_(map),
+          image_(image),
+          length_(length),
+          reloc_(relocation),
+          wraps_(within_16_bits(relocation, length)),
+          routines_(map.routines),
+          t_(std::move(earlier))
+    {
+        mark_ranges();
     }
 
     Trace run();
+    Trace run_more(const std::vector<std::int32_t>& entries);
+    Flow flow(std::int32_t off) const;
 
 private:
+    void mark_ranges()
+    {
+        std::sort(routines_.begin(), routines_.end(),
+                  [](const MapRoutine& x, const MapRoutine& y) { return x.address < y.address; });
+        if (!map_.ranges.empty())
+            range_ = range_index(map_, reloc_, length_);
+    }
+
     struct Path {
         std::int32_t offset;
         std::int32_t from;
@@ -73,9 +82,10 @@ private:
         return range < 0 ? 0 : map_.ranges[static_cast<std::size_t>(range)].line;
     }
 
-    Flow flow(std::int32_t off) const;
     const MapRoutine* routine(std::int32_t address) const;
     void follow(Path path);
+    void drain();
+    void count();
     void linear();
     bool placeable(std::int32_t off, int length, const Path& path);
     bool place_params(std::int32_t off, int count, const Path& path);
@@ -101,31 +111,7 @@ private:
 
 Flow Tracer::flow(std::int32_t off) const
 {
-    const unsigned opcode = byte(off);
-    const FlowShape& shape = flow_shapes[opcode];
-    Flow f;
-    f.ends = shape.ends;
-    f.note = shape.note;
-    if (shape.address_at != 0)
-        f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
-    if (shape.displacement_at != 0) {  // the target is the next instruction plus d
-        const std::int32_t next = address(add32(off, instruction_lengths[opcode]));
-        f.target[f.targets++] =
-            program_address(add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), wraps_);
-    }
-    f.call = shape.call;
-    if (shape.data_at != 0) {
-        f.reads = true;
-        f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
-    }
-    if (shape.trap) {
-        const std::int32_t vector = offset(kVectorTop - 2 * active_map()[opcode].p1);
-        if (inside(vector) && inside(vector + 1))
-            f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
-        else
-            f.note = Note::NoVector;
-    }
-    return f;
+    return flow_at(image_, length_, reloc_, off);
 }
 
 const MapRoutine* Tracer::routine(std::int32_t address) const
@@ -356,27 +342,91 @@ Trace Tracer::run()
                                                      [](const MapRange& r) { return r.kind == DataKind::Addrs; });
     if (t_.traced) {
         push_entries();
-        while (!work_.empty()) {
-            const Path path = work_.back();
-            work_.pop_back();
-            follow(path);
-        }
+        drain();
     } else {
         linear();
     }
+    count();
+    name_references();
+    return std::move(t_);
+}
+
+void Tracer::drain()
+{
+    while (!work_.empty()) {
+        const Path path = work_.back();
+        work_.pop_back();
+        follow(path);
+    }
+}
+
+void Tracer::count()
+{
+    t_.code_bytes = 0;
     for (Use u : t_.use)
         if (u != Use::Data)
             ++t_.code_bytes;
     t_.data_bytes = length_ - t_.code_bytes;
+}
+
+// Each entry is traced as a path of its own, in address order like the map's.
+Trace Tracer::run_more(const std::vector<std::int32_t>& entries)
+{
+    std::vector<std::int32_t> sorted = entries;
+    std::sort(sorted.begin(), sorted.end());
+    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it)
+        work_.push_back({offset(*it), *it, 0});
+    drain();
+    count();
+    t_.labels.clear();
     name_references();
     return std::move(t_);
 }
 
 }  // namespace
 
+Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t relocation, std::int32_t off)
+{
+    auto inside = [length](std::int32_t at) { return at >= 0 && at < length; };
+    auto byte = [&](std::int32_t at) -> unsigned { return inside(at) ? image[at] : 0; };
+    auto word = [&](std::int32_t at) { return byte(at) << 8 | byte(at + 1); };
+    const unsigned opcode = byte(off);
+    const FlowShape& shape = flow_shapes[opcode];
+    Flow f;
+    f.ends = shape.ends;
+    f.note = shape.note;
+    if (shape.address_at != 0)
+        f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
+    if (shape.displacement_at != 0) {  // the target is the next instruction plus d
+        const std::int32_t next = add32(relocation, add32(off, instruction_lengths[opcode]));
+        f.target[f.targets++] =
+            program_address(add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))),
+                            within_16_bits(relocation, length));
+    }
+    f.call = shape.call;
+    if (shape.data_at != 0) {
+        f.reads = true;
+        f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
+    }
+    if (shape.trap) {
+        const std::int32_t vector = sub32(kVectorTop - 2 * active_map()[opcode].p1, relocation);
+        if (inside(vector) && inside(vector + 1))
+            f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
+        else
+            f.note = Note::NoVector;
+    }
+    return f;
+}
+
 Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t relocation)
 {
     return Tracer(map, image, length, relocation).run();
+}
+
+void trace_more(const Map& map, Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t relocation,
+                const std::vector<std::int32_t>& entries)
+{
+    trace = Tracer(map, std::move(trace), image, length, relocation).run_more(entries);
 }
 
 }  // namespace koddar

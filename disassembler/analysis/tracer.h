@@ -55,7 +55,26 @@ struct Trace {
     std::int32_t unused_vectors = 0;  // words FFFF or 0000 of the vectors: no entry point
 };
 
+// What an instruction does to the flow, read from its opcode and operand bytes.
+struct Flow {
+    bool ends = false;         // JMP, BR, RETS, RETI: no next instruction
+    int targets = 0;           // branch targets to follow
+    std::int32_t target[2]{};  // addresses
+    bool reads = false;        // a direct or indexed data address
+    std::int32_t data = 0;     // its address
+    bool call = false;         // CALL or TRAP: the first target is a routine that returns
+    Note note = Note::None;
+};
+
+// The flow of the instruction at offset `off` of the image of `length` bytes at `reloc`.
+Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc, std::int32_t off);
+
 // Traces the image of `length` bytes at `reloc` as the map says.
 Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc);
+
+// Traces on over `trace` from more entry points (addresses), with the map's ranges as they are
+// now; the counts, references and labels are made again.
+void trace_more(const Map& map, Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+                const std::vector<std::int32_t>& entries);
 
 }  // namespace koddar

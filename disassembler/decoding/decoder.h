@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "opcode_map.h"
+#include "active_map.h"
 #include "processor.h"
 #include "text.h"
 
@@ -23,9 +24,6 @@ extern unsigned char* buffer;       // the image: offset 0 is the first byte of 
 extern std::int32_t loaded_length;  // bytes loaded into buffer; everything past them reads as 0x00
 extern std::int32_t reloc;          // target address of image offset 0
 extern std::int32_t a;              // offset of the next image byte to read
-// The processor decoding now: an index into `processors`, kTargetProcessor unless -c: chose
-// another. The decoder, the tracer and the source writer read its map.
-extern std::size_t processor;
 // The stores of the two columns are larger than their longest texts (17 and 27 characters,
 // 98 with a map's names), so that pieces and whole stores can be copied in fixed-size moves.
 extern char hexa[24];      // hex column: up to 8 address digits, a blank and 4 bytes
@@ -41,11 +39,6 @@ extern Mnemonic mnemonic;
 extern std::size_t hexa_length;
 extern std::size_t param_length;
 extern std::size_t line_size;  // length of the line Dasmtms7020 wrote last, terminator left out
-
-inline const Opcode* active_map()
-{
-    return processors[processor].opcodes;
-}
 
 // The image byte at offset `adresse` (not relocated) as a signed value; 0 outside the loaded data.
 inline std::int8_t Mgetc(std::int32_t adresse)

@@ -34,8 +34,9 @@ constexpr int instruction_length(unsigned opcode)
     return instruction_lengths[opcode & 0xFF];
 }
 
-// Why a branch of an instruction cannot be followed without running the program.
-enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector };
+// Why the flow of an instruction was not followed: Indirect and Indexed are the opcode's own,
+// NoVector and Found what the tracer met (a TRAP vector not loaded, code found unreached).
+enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector, Found };
 
 // What an opcode's operands mean to the flow: where the operand bytes of a branch address, a
 // displacement or a data address start (0: none), and the flow's own rules. A BR or CALL

@@ -9,6 +9,7 @@
 
 #include "address.h"
 #include "analysis.h"
+#include "mapped_run.h"
 #include "data_lines.h"
 #include "decoder.h"
 #include "fields.h"
@@ -27,6 +28,7 @@ std::string_view note_text(Note n)
     case Note::Indirect: return " ; indirect, not followed";
     case Note::Indexed: return " ; indexed, not followed";
     case Note::NoVector: return " ; vector not loaded, not followed";
+    case Note::Found: return " ; found, not reached";
     }
     return "";
 }
@@ -152,13 +154,14 @@ void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int
 
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
 {
-    Analysis analysis;
-    if (!analyse(map_path, write_path, analysis))
+    MappedRun run;
+    if (!trace_with_map(map_path, write_path, run))
         return 1;
-    list_mapped(analysis.map, analysis.trace, a, nb);
+    list_mapped(run.map, run.trace, a, nb);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return kListingUnwritten;
-    summary(analysis.trace);
+    summary(run.trace);
+    report_findings(run.trace, run.found);
     return 0;
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "analysis.h"
+#include "mapped_run.h"
 #include "dump.h"
 #include "map.h"
 #include "tracer.h"

@@ -18,6 +18,7 @@
 
 #include "address.h"
 #include "analysis.h"
+#include "mapped_run.h"
 #include "data_lines.h"
 #include "decoder.h"
 #include "dump.h"
@@ -346,18 +347,21 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
     return write_mapped_source(out, nb, map, write_path);
 }
 
-int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const char* write_path)
 {
     if (!fits_16_bits(a, nb))
         return 1;
+    Map map = given;
     Trace trace;
-    if (!analyse(map, write_path, trace))
+    Findings found;
+    if (!trace_with_map(map, write_path, trace, found))
         return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
     if (const int status = finish(out); status != 0)
         return status;
     summary(trace);
+    report_findings(trace, found);
     return 0;
 }
 

@@ -148,8 +148,25 @@ TEST_P(RunsTable, EachRunMakesItsExpectedFile)
     std::filesystem::remove_all(dir);
 }
 
+// The files a kodasm source of the folder names in quotes after INCLUDE or BINCLUDE.
+std::vector<std::string> included_files(const std::string& source)
+{
+    std::vector<std::string> names;
+    std::istringstream lines(read_file(source));
+    for (std::string line; std::getline(lines, line);) {
+        const auto word = line.find("INCLUDE \"");
+        if (word == std::string::npos)
+            continue;
+        const auto open = word + 9;
+        const auto close = line.find('"', open);
+        if (close != std::string::npos)
+            names.push_back(line.substr(open, close - open));
+    }
+    return names;
+}
+
 // Every file in the folder is an input or an expected output of some run (or the means to
-// make them), so nothing there goes unchecked.
+// make them, or a file a kodasm input includes), so nothing there goes unchecked.
 TEST_P(RunsTable, EveryFileIsCoveredByARun)
 {
     const std::string folder = SOURCE_ROOT "/" + GetParam();
@@ -158,6 +175,9 @@ TEST_P(RunsTable, EveryFileIsCoveredByARun)
         covered.insert(run.input);
         covered.insert(run.expected);
         covered.insert(run.files.begin(), run.files.end());
+        if (run.program == "kodasm")
+            for (const std::string& name : included_files(folder + "/" + run.input))
+                covered.insert(name);
     }
     DIR* d = opendir(folder.c_str());
     ASSERT_NE(d, nullptr);
