@@ -22,18 +22,13 @@ struct Interval {
 
 bool has_notes(const Track& track, unsigned channels)
 {
-    return std::any_of(track.notes.begin(), track.notes.end(),
-                       [channels](const NoteEvent& e) { return e.on && (channels >> e.channel & 1u); });
+    return (track.channels & channels) != 0;
 }
 
 // The lowest channel but the drums' with a note in `track`, as a mask; 0 when none.
 unsigned first_channel(const Track& track)
 {
-    unsigned seen = 0;
-    for (const NoteEvent& e : track.notes)
-        if (e.on)
-            seen |= 1u << e.channel;
-    seen &= kAllButDrums;
+    const unsigned seen = track.channels & kAllButDrums;
     return seen & (~seen + 1);
 }
 
@@ -67,13 +62,16 @@ bool resolve(const MidiFile& file, const VoiceChoice& choice, int& track, unsign
 std::vector<Interval> intervals(const MidiFile& file, int track, unsigned channels, Voice& voice)
 {
     std::vector<NoteEvent> events;
+    std::size_t bytes = 0;
+    for (std::size_t t = 0; t < file.tracks.size(); ++t)
+        if (track == 0 || static_cast<int>(t) + 1 == track)
+            bytes += file.tracks[t].size;
+    events.reserve(bytes / 4);  // a note event takes at least 3 bytes and a delta time
     std::uint64_t end = 0;
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
         if (track != 0 && static_cast<int>(t) + 1 != track)
             continue;
-        for (const NoteEvent& e : file.tracks[t].notes)
-            if (channels >> e.channel & 1u)
-                events.push_back(e);
+        read_notes(file, file.tracks[t], channels, events);
         end = std::max(end, file.tracks[t].end_tick);
     }
     if (track == 0)

@@ -272,3 +272,55 @@ TEST(Conversion, UnknownChunksAndBytesAfterTheEndOfTrackAreSkipped)
 }
 
 }  // namespace
+
+namespace {
+
+// 12000 notes, a phrase of eight played 1500 times: too long for melvox as it stands, and with
+// -r written with its repeated passages once; compiled, it still keeps the file's time.
+TEST(Conversion, RepeatedPassagesFoldWithR)
+{
+    const int phrase[8] = {72, 74, 76, 77, 79, 77, 76, 74};
+    Track t;
+    std::vector<Expected> want;
+    for (std::uint64_t i = 0; i < 12000; ++i) {
+        t.note(i * kPpq, (i + 1) * kPpq - 1, phrase[i % 8]);
+        want.push_back({phrase[i % 8] - 24, i * 0.5});
+    }
+    const std::string bytes = format0(t, true);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    EXPECT_EQ(melmidi::convert(data, bytes.size(), with(3)).error,
+              "Score too long for melvox: 36001 stream bytes (at most 32000) and 60004 text bytes (at most 63999); "
+              "-r writes its repeated passages once.\n");
+    melmidi::Options r = with(3);
+    r.repeats = true;
+    const melmidi::Conversion got = melmidi::convert(data, bytes.size(), r);
+    ASSERT_EQ(got.error, "");
+    EXPECT_EQ(got.score.substr(0, 29), "120\nREPEAT 125\n  C4 1\n  D4 1\n");  // 96 notes played 125 times
+    EXPECT_NE(got.report.find("Repeats: "), std::string::npos);
+    midi_test::expect_no_drift(got.score, 3, want, 6000, "folded");
+}
+
+// A note longer than one divisor holds (B7 for 20 s in output type 1: 157538 periods) is
+// written as the same note three times, and the rest after it is still on time.
+TEST(Conversion, LongNotesAreRepeated)
+{
+    Track t;
+    t.note(0, 40 * kPpq, 119).note(41 * kPpq, 42 * kPpq, 72);
+    const std::string bytes = format0(t);
+    const melmidi::Conversion got =
+        melmidi::convert(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), with(1));
+    ASSERT_EQ(got.error, "");
+    const std::vector<midi_test::StreamNote> notes = midi_test::compile_and_unroll(got.score, 1);
+    ASSERT_EQ(notes.size(), 5u) << got.score;
+    EXPECT_EQ(notes[0].code, 95);
+    EXPECT_EQ(notes[1].code, 95);
+    EXPECT_EQ(notes[2].code, 95);
+    EXPECT_EQ(notes[3].code, 1);
+    double b7 = 0;
+    for (int i = 0; i < 3; ++i)
+        b7 += notes[static_cast<std::size_t>(i)].divisor / midi_test::code_rate(1, 95);
+    EXPECT_NEAR(b7, 20.0, 0.5 / midi_test::code_rate(1, 95));
+    EXPECT_NE(got.report.find("1 long element repeated"), std::string::npos) << got.report;
+}
+
+}  // namespace
