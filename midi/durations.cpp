@@ -17,8 +17,8 @@ namespace {
 
 constexpr int kRestRow = 1;
 constexpr unsigned kMaxDivisor = 65535;
-constexpr double kType3Rate = 66.0;  // units of a second in output type 3
-constexpr int kMostDecimals = 9;     // tried by exact arithmetic; printf goes on from there
+constexpr double kType3Rate = 66.0;                  // units of a second in output type 3
+constexpr int kMostDecimals = 9;                     // tried by exact arithmetic; printf goes on from there
 constexpr double kExactDigits = 9007199254740992.0;  // 2^53: every whole double below is exact
 
 // The units a second of this row has.
@@ -140,10 +140,9 @@ std::string DurationTexts::find(int row, unsigned divisor) const
         for (double candidate : {nearest, nearest - 1, nearest + 1}) {
             const auto digits = static_cast<unsigned long long>(candidate);
             const auto whole = static_cast<unsigned long long>(scale);
-            int size = std::snprintf(text, sizeof text, "%llu", digits / whole);
+            const int size = std::snprintf(text, sizeof text, "%llu", digits / whole);
             if (k > 0)
-                size += std::snprintf(text + size, sizeof text - static_cast<std::size_t>(size), ".%0*llu", k,
-                                      digits % whole);
+                std::snprintf(text + size, sizeof text - static_cast<std::size_t>(size), ".%0*llu", k, digits % whole);
             if (divisor_of(read_duration(text)) == want)
                 return text;
         }

@@ -51,16 +51,15 @@ std::string plural(std::size_t n, const char* one, const char* many)
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string report(const Voice& voice, int tempo, bool tempo_asked, const Elements& elements,
-                   const Placement& placed, const std::vector<Block>& blocks, double midi_seconds)
+std::string report(const Voice& voice, int tempo, bool tempo_asked, const Elements& elements, const Placement& placed,
+                   const std::vector<Block>& blocks, double midi_seconds)
 {
     std::size_t rests = 0;
     for (const ScoreNote& n : placed.notes)
         rests += n.row == 1;
     std::string text = voice_line(voice);
     text += printed("Tempo: %d beats per minute%s.\n", tempo, tempo_asked ? " (-b)" : "");
-    text += "Written: " + plural(placed.notes.size() - rests, "note", "notes") + ", " +
-            plural(rests, "rest", "rests");
+    text += "Written: " + plural(placed.notes.size() - rests, "note", "notes") + ", " + plural(rests, "rest", "rests");
     if (placed.repeated)
         text += ", " + plural(placed.repeated, "long element", "long elements") + " repeated";
     if (placed.left_out)
@@ -82,10 +81,10 @@ std::string report(const Voice& voice, int tempo, bool tempo_asked, const Elemen
 
 std::string too_long(std::size_t stream, std::size_t text, bool repeats)
 {
-    return printed("Score too long for melvox: %zu stream bytes (at most %zu) and %zu text bytes (at most %zu)%s.\n",
-                   stream, kMaxStream, text, kMaxScoreText,
-                   repeats ? ", even with its repeated passages written once"
-                           : "; -r writes its repeated passages once");
+    return printed(
+        "Score too long for melvox: %zu stream bytes (at most %zu) and %zu text bytes (at most %zu)%s.\n", stream,
+        kMaxStream, text, kMaxScoreText,
+        repeats ? ", even with its repeated passages written once" : "; -r writes its repeated passages once");
 }
 
 }  // namespace
@@ -186,7 +185,7 @@ private:
             }
         }
         std::size_t n = 0;
-        read_.resize(64 * 1024);
+        read_.resize(std::size_t{64} * 1024);
         for (;;) {
             if (n == read_.size())
                 read_.resize(std::min(2 * n, kMaxMidiBytes + 1));

@@ -49,8 +49,8 @@ public:
 
     // The first reading checks every event and collects the tempo changes and the channels
     // with notes; a later one, with `notes`, keeps the notes of the channels of `wanted`.
-    bool read(Track& track, std::vector<TempoChange>* tempos, MidiError& error,
-              std::vector<NoteEvent>* notes = nullptr, unsigned wanted = 0)
+    bool read(Track& track, std::vector<TempoChange>* tempos, MidiError& error, std::vector<NoteEvent>* notes = nullptr,
+              unsigned wanted = 0)
     {
         std::uint64_t tick = 0;
         unsigned status = 0;  // of the last channel message, for running status
@@ -95,7 +95,7 @@ public:
     }
 
 private:
-    bool fail(MidiError& error, std::string what, const unsigned char* at = nullptr)
+    bool fail(MidiError& error, const std::string& what, const unsigned char* at = nullptr)
     {
         error.offset = static_cast<std::size_t>((at ? at : p_) - base_);
         error.what = "bad chunk: " + what;
@@ -186,7 +186,7 @@ private:
     std::size_t chunk_;
 };
 
-bool cut_short(MidiError& error, std::size_t offset, std::string what)
+bool cut_short(MidiError& error, std::size_t offset, const std::string& what)
 {
     error.offset = offset;
     error.what = "file cut short: " + what;
@@ -254,9 +254,9 @@ bool read_midi(const unsigned char* bytes, std::size_t size, MidiFile& file, Mid
     std::size_t at = kChunkHeader + be32(bytes + 4);
     while (static_cast<int>(file.tracks.size()) < file.declared_tracks) {
         if (size - at < kChunkHeader) {
-            return cut_short(error, size,
-                             std::to_string(file.tracks.size()) + " of " + std::to_string(file.declared_tracks) +
-                                 " tracks found");
+            return cut_short(
+                error, size,
+                std::to_string(file.tracks.size()) + " of " + std::to_string(file.declared_tracks) + " tracks found");
         }
         const unsigned char* chunk = bytes + at;
         if (!printable_type(chunk)) {

@@ -78,7 +78,7 @@ std::vector<Interval> intervals(const MidiFile& file, int track, unsigned channe
         std::stable_sort(events.begin(), events.end(),
                          [](const NoteEvent& a, const NoteEvent& b) { return a.tick < b.tick; });
     constexpr std::size_t kNone = ~std::size_t{0};
-    std::vector<std::size_t> sounding(16 * 128, kNone);  // by channel and key: its interval
+    std::vector<std::size_t> sounding(std::size_t{16} * 128, kNone);  // by channel and key: its interval
     std::vector<Interval> list;
     for (const NoteEvent& e : events) {
         std::size_t& open = sounding[e.channel * 128u + e.key];
@@ -165,7 +165,6 @@ std::string describe_voice(int track, unsigned channels)
             list += (list.empty() ? "" : ", ") + std::to_string(c);
     return text + (list.find(',') == std::string::npos ? ", channel " : ", channels ") + list;
 }
-
 
 bool select_voice(const MidiFile& file, const VoiceChoice& choice, Voice& voice, std::string& error)
 {

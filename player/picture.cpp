@@ -15,11 +15,11 @@ namespace melplay {
 
 namespace {
 
-constexpr unsigned kRowHeight = 7;       // pixels of a semitone
-constexpr unsigned kMargin = 24;         // left, for the pitch names; and below, for the axis
+constexpr unsigned kRowHeight = 7;  // pixels of a semitone
+constexpr unsigned kMargin = 24;    // left, for the pitch names; and below, for the axis
 constexpr unsigned kTop = 8;
 constexpr unsigned kRight = 16;
-constexpr unsigned kWidest = 4000;       // pixels of the time axis at most
+constexpr unsigned kWidest = 4000;        // pixels of the time axis at most
 constexpr double kPixelsPerSecond = 120;  // when the stream is short enough
 constexpr unsigned kGlyphWidth = 3, kGlyphHeight = 5;
 
@@ -101,8 +101,7 @@ struct Bar {
     bool repeated;  // a later pass of a section
 };
 
-std::vector<Bar> unrolled(const Stream& stream, int type, double& total,
-                          std::vector<std::pair<double, double>>& shaded)
+std::vector<Bar> unrolled(const Stream& stream, int type, double& total, std::vector<std::pair<double, double>>& shaded)
 {
     std::vector<Bar> bars;
     double t = 0;
@@ -231,8 +230,8 @@ bool encode(const Picture& p, OutputFile& out)
         return false;
     }
     png_set_write_fn(png, &sink, write_bytes, flush_nothing);
-    png_set_IHDR(png, info, p.width, p.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, p.width, p.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_write_image(png, const_cast<png_bytepp>(rows.data()));
     png_write_end(png, nullptr);
@@ -251,7 +250,8 @@ bool write_picture(const std::string& path, const std::string& source, const Str
     }
     const Picture picture = piano_roll(stream, type);
     OutputFile out;
-    const bool ok = out.open(path.c_str()) == OutputFile::kOk && encode(picture, out) && out.commit() == OutputFile::kOk;
+    const bool ok =
+        out.open(path.c_str()) == OutputFile::kOk && encode(picture, out) && out.commit() == OutputFile::kOk;
     if (!ok)
         error = format("Cannot write picture file %s: %s.\n", path.c_str(),
                        out.error() ? std::strerror(out.error()) : "the PNG encoder failed");
