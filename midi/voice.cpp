@@ -51,7 +51,7 @@ bool resolve(const MidiFile& file, const VoiceChoice& choice, int& track, unsign
                 track = t;
     }
     // A file of one track is read by channel: the first that has notes.
-    if (file.format == 0 && choice.channel == 0 && track == 1) {
+    if (tracks == 1 && choice.channel == 0) {
         const unsigned first = first_channel(file.tracks[0]);
         if (first)
             channels = first;

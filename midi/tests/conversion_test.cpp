@@ -401,3 +401,20 @@ TEST(Conversion, LongNotesAreRepeated)
 }
 
 }  // namespace
+
+namespace {
+
+// A time code division (25 frames a second, 40 ticks a frame: 1000 ticks a second) has no
+// tempo: the score's is 120, and a note of 1000 ticks lasts a second, two beats.
+TEST(Conversion, TimeCodeDivision)
+{
+    Track t;
+    t.note(0, 1000, 72).note(1000, 1500, 74);
+    const std::string bytes = midi_test::header(0, 1, 0xE728) + t.mtrk();
+    const melmidi::Conversion got =
+        melmidi::convert(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), with(3));
+    EXPECT_EQ(got.error, "");
+    EXPECT_EQ(got.score, "120\nC4 2\nD4 1\n");
+}
+
+}  // namespace
