@@ -1,67 +1,18 @@
-// Two passes over the source: the first fixes the length of every line and the address of every
-// label, the second evaluates the operands and writes the bytes. A line that fails in the first
-// pass is left out of the second, so each fault is reported once.
-#include "assembler.h"
-
+// Two passes over the source: the first fixes the length of every statement and the address of
+// every label, the second evaluates the operands and writes the bytes. Statements are counted
+// in the order they are met, through includes, macros and repetitions alike, and both passes
+// meet them in the same order: a statement that fails in the first pass is left out of the
+// second, so each fault is reported once.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
-#include "encoding.h"
-#include "opcode_map.h"
+#include "core.h"
 #include "registers.h"
 
 namespace kodasm {
 
 namespace {
-
-// The source's lines, without their line ends (a CR before the LF included).
-std::vector<std::string_view> split_lines(const std::string& text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string_view l(text.data() + start, end - start);
-        if (!l.empty() && l.back() == '\r')
-            l.remove_suffix(1);
-        lines.push_back(l);
-        start = end + 1;
-    }
-    return lines;
-}
-
-constexpr long kMemorySize = 0x10000;
-constexpr int kMaxDepth = 64;  // parentheses and unary operators nested in one expression
-
-enum class SymbolType { Number, Register, Port };
-
-struct Symbol {
-    SymbolType type = SymbolType::Number;
-    long value = 0;
-    bool known = false;  // an EQU whose value waits for a later label
-    int line = 0;
-};
-
-struct Value {
-    long v = 0;
-    bool known = true;
-};
-
-bool word_start(char c)
-{
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
-}
-
-bool word_char(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
 
 std::string upper(std::string_view text)
 {
@@ -71,119 +22,132 @@ std::string upper(std::string_view text)
     return out;
 }
 
-std::string hex4(long v)
+bool local_name(std::string_view name)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "$%04lX", static_cast<unsigned long>(v) & 0xFFFFul);
-    return text;
+    return (!name.empty() && name[0] == '.') || name.substr(0, 2) == "$$";
 }
 
-// A, B, ST, the register names, Rn and Pn cannot name a label: operands would read them as registers.
-bool reserved(const std::string& name)
+// Words that start a statement of their own, so that in column 1 they are not read as labels.
+bool keyword(const std::string& u)
 {
-    const std::string u = upper(name);
-    return u == "A" || u == "B" || u == "ST" || register_number(u) >= 0 || port_number(u) >= 0;
+    static const char* const words[] = {
+        "ORG", "AORG", "EQU", "SET", "DB", "BYTE", "FCB", ".BYTE", "DW", "WORD", "FDB", ".WORD", "DATA", "TEXT",
+        "DS", "RMB", "BSS", "ALIGN", "EVEN", "PADTO", "INCLUDE", "COPY", "BINCLUDE", "END", "CPU", "PAGE",
+        "TITLE", "LISTING", "SAVE", "RESTORE", "RELAXED", "NEWPAGE", "IDT", "IF", "IFDEF", "IFNDEF", "ELSEIF",
+        "ELSE", "ENDIF", "MACRO", "ENDM", "EXITM", "REPT", "FUNCTION", "SECTION", "ENDSECTION", "PUBLIC",
+        "GLOBAL", "TST",
+    };
+    for (const char* w : words)
+        if (u == w)
+            return true;
+    return find_mnemonic(u) >= 0;
 }
 
-class Assembler {
-public:
-    explicit Assembler(const std::string& text);
-    Assembly run();
-
-private:
-    // One pass over every line.
-    void pass(int number);
-    void line(std::size_t index);
-    void resolve_pending();
-
-    // Parsing within the current line.
-    char peek(std::size_t ahead = 0) const { return pos_ + ahead < s_.size() ? s_[pos_ + ahead] : '\0'; }
-    void skip_blanks();
-    bool at_end();
-    std::string_view word();
-    bool fail(std::size_t column, const std::string& message);
-
-    bool expression(Value& out, int depth = 0);
-    bool term(Value& out, int depth);
-    bool primary(Value& out, int depth);
-    bool number(Value& out);
-    bool symbol_value(std::string_view name, std::size_t column, Value& out);
-    bool register_word(Operand& op);
-    bool operand(Operand& op);
-    bool in_range(const Value& v, long low, long high, std::size_t column, const char* what);
-
-    bool define(const std::string& name, std::size_t column, const Symbol& symbol);
-    bool equ(const std::string& name, std::size_t name_column);
-    bool org();
-    bool data(const std::string& keyword, std::size_t column);
-    bool instruction(const std::string& mnemonic, std::size_t column);
-    bool emit(const unsigned char* bytes, long count, std::size_t column);
-
-    std::vector<std::string_view> lines_;
-    std::unordered_map<std::string, Symbol> symbols_;
-    std::unordered_set<std::string> used_early_;  // names read in the first pass before their definition
-    std::vector<std::size_t> pending_;            // EQU lines whose value was unknown in the first pass
-    std::vector<bool> failed_;
-    std::vector<long> end_;  // the address after each line, from the first pass
-    std::vector<Diagnostic> errors_;
-    std::vector<int> owner_;             // the line that assembled each address, 0 for none
-    std::vector<unsigned char> memory_;  // the whole address space
-    long first_ = kMemorySize;           // lowest and highest address assembled
-    long last_ = -1;
-
-    int pass_ = 1;
-    long here_ = 0;   // address of the next byte
-    long start_ = 0;  // address of the current line's first byte, the value of a lone $
-    std::size_t index_ = 0;
-    std::string_view s_;
-    std::size_t pos_ = 0;
-    bool line_failed_ = false;
-};
-
-Assembler::Assembler(const std::string& text)
-    : lines_(split_lines(text)), owner_(kMemorySize, 0), memory_(kMemorySize, 0xFF)
+// A, B and ST are operand forms, never names; Rn, Pn and the machine's register names may not
+// name an address either, but the source may EQU them (P0 EQU 0100h).
+bool operand_word(const std::string& u)
 {
-    failed_.assign(lines_.size(), false);
-    end_.assign(lines_.size(), 0);
+    return u == "A" || u == "B" || u == "ST";
+}
+
+bool builtin(const std::string& u)
+{
+    return register_number(u) >= 0 || port_number(u) >= 0;
+}
+
+}  // namespace
+
+Assembler::Assembler(const std::string& text, const Options& options)
+    : options_(options), owner_(kMemorySize, 0), memory_(kMemorySize, 0xFF)
+{
+    sources_.add_main(options.path, text);
 }
 
 Assembly Assembler::run()
 {
     pass(1);
-    resolve_pending();
-    pass(2);
-    Assembly result;
-    std::stable_sort(errors_.begin(), errors_.end(), [](const Diagnostic& x, const Diagnostic& y) {
-        return x.line != y.line ? x.line < y.line : x.column < y.column;
-    });
-    result.errors = errors_;
-    if (!errors_.empty())
-        return result;
-    if (last_ < 0) {
-        result.errors.push_back({0, 0, "nothing to assemble."});
-        return result;
+    if (errors_.size() < kMaxErrors) {
+        resolve_pending();
+        pass(2);
     }
-    result.origin = static_cast<std::uint32_t>(first_);
-    result.bytes.assign(memory_.begin() + first_, memory_.begin() + last_ + 1);
-    return result;
+    return result();
+}
+
+Assembly Assembler::result()
+{
+    Assembly out;
+    const auto by_order = [](const Diagnostic& x, const Diagnostic& y) {
+        return x.order != y.order ? x.order < y.order : x.column < y.column;
+    };
+    std::stable_sort(errors_.begin(), errors_.end(), by_order);
+    out.stopped = errors_.size() >= kMaxErrors;
+    if (errors_.size() > kMaxErrors)
+        errors_.resize(kMaxErrors);
+    out.errors = errors_;
+    out.inputs = sources_.inputs();
+    if (!errors_.empty())
+        return out;
+    if (last_ < 0) {
+        Diagnostic nothing;
+        nothing.message = "nothing to assemble.";
+        out.errors.push_back(nothing);
+        return out;
+    }
+    out.origin = static_cast<std::uint32_t>(first_);
+    out.bytes.assign(memory_.begin() + first_, memory_.begin() + last_ + 1);
+    for (long a = first_; a <= last_; ++a)
+        out.assembled.push_back(owner_[static_cast<std::size_t>(a)] != 0);
+    out.entry = entry_;
+    out.processor = processor_;
+    for (const auto& [k, d] : symbols_) {
+        if (!d.known || k.find(':') != std::string::npos)  // local and section names stay inside
+            continue;
+        const Symbol::Kind kind = d.label                  ? Symbol::Kind::Label
+                                  : d.tag == Tag::Register ? Symbol::Kind::Register
+                                  : d.tag == Tag::Port     ? Symbol::Kind::Port
+                                                           : Symbol::Kind::Number;
+        out.symbols.push_back({d.name, kind, d.value});
+    }
+    std::sort(out.symbols.begin(), out.symbols.end(),
+              [](const Symbol& x, const Symbol& y) { return x.name < y.name; });
+    return out;
 }
 
 void Assembler::pass(int number)
 {
     pass_ = number;
+    processor_ = options_.processor;
     here_ = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (pass_ == 2 && failed_[i]) {
-            here_ = end_[i];
-            continue;
-        }
-        line(i);
-        // A line that fails in the second pass keeps its length, so the lines after it stay put.
-        if (pass_ == 1)
-            end_[i] = here_;
-        else if (line_failed_)
-            here_ = end_[i];
-    }
+    order_ = 0;
+    current_ = 0;
+    expanded_ = 0;
+    expansions_ = 0;
+    sections_made_ = 0;
+    sections_.clear();
+    scope_.clear();
+    conditions_.clear();
+    capture_.reset();
+    ended_ = false;
+    feed_file(0);
+    if (ended_ || pass_ == 2)
+        return;
+    origin_ = {0, 0, {}};
+    if (capture_)
+        errors_.push_back(diagnostic(0, capture_->macro ? "MACRO without its ENDM." : "REPT without its ENDM."));
+    if (!conditions_.empty())
+        errors_.push_back(diagnostic(0, "IF without its ENDIF (" + conditions_.back().where + ")."));
+    if (!sections_.empty())
+        errors_.push_back(diagnostic(0, "SECTION without its ENDSECTION."));
+    capture_.reset();
+}
+
+void Assembler::feed_file(int file)
+{
+    include_stack_.push_back(file);
+    const std::vector<std::string_view>& lines = sources_[file].lines;
+    for (std::size_t i = 0; i < lines.size() && !ended_; ++i)
+        feed(lines[i], {file, static_cast<int>(i + 1), {}});
+    include_stack_.pop_back();
 }
 
 // EQUs that named a later label get their value now, in as many rounds as their chain needs.
@@ -194,544 +158,305 @@ void Assembler::resolve_pending()
     bool progress = true;
     while (progress && !pending_.empty()) {
         progress = false;
-        std::vector<std::size_t> left;
+        std::vector<Pending> left;
         for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) {
-            index_ = *it;
-            s_ = lines_[index_];
-            pos_ = 0;
-            skip_blanks();
-            const std::string name(word());
-            skip_blanks();
-            if (peek() == ':')
-                ++pos_;
-            skip_blanks();
-            word();  // EQU
-            Value v;
+            scope_ = it->scope;
+            sections_ = it->sections;
+            c_ = {it->text, it->column};
             line_failed_ = false;
-            if (expression(v) && v.known) {
-                Symbol& symbol = symbols_[name];
-                symbol.value = v.v;
-                symbol.known = true;
+            Value v;
+            const std::size_t errors = errors_.size();
+            if (read_expression(c_, *this, v) && v.known) {
+                Defined& d = symbols_[it->key];
+                d.value = v.v;
+                d.tag = v.tag;
+                d.known = true;
                 progress = true;
             } else {
-                left.push_back(index_);
+                errors_.resize(errors);  // the second pass reports it, with its position
+                left.push_back(*it);
             }
         }
         pending_.assign(left.rbegin(), left.rend());
     }
+    scope_.clear();
+    sections_.clear();
 }
 
-void Assembler::skip_blanks()
+Diagnostic Assembler::diagnostic(std::size_t column, const std::string& message) const
 {
-    while (peek() == ' ' || peek() == '\t')
-        ++pos_;
-}
-
-bool Assembler::at_end()
-{
-    skip_blanks();
-    return pos_ >= s_.size() || s_[pos_] == ';';
-}
-
-std::string_view Assembler::word()
-{
-    const std::size_t start = pos_;
-    if (word_start(peek()))
-        while (word_char(peek()))
-            ++pos_;
-    return s_.substr(start, pos_ - start);
+    Diagnostic d;
+    d.line = origin_.line;
+    d.column = (in_function_ > 0 ? function_column_ : column) + 1;
+    d.message = message;
+    d.file = origin_.file == 0 ? std::string() : sources_[origin_.file].name;
+    d.source = std::string(c_.s);
+    for (auto it = contexts_.rbegin(); it != contexts_.rend(); ++it)
+        d.context += *it;
+    d.order = current_;
+    return d;
 }
 
 bool Assembler::fail(std::size_t column, const std::string& message)
 {
-    if (!line_failed_)
-        errors_.push_back({static_cast<int>(index_ + 1), column + 1, message});
+    if (!line_failed_) {
+        errors_.push_back(diagnostic(column, message));
+        if (errors_.size() >= kMaxErrors)
+            ended_ = true;
+    }
     line_failed_ = true;
-    if (pass_ == 1)
-        failed_[index_] = true;
+    if (pass_ == 1 && current_ > 0 && current_ <= failed_.size())
+        failed_[current_ - 1] = true;
     return false;
 }
 
-// expression := term { ("+" | "-") term }
-bool Assembler::expression(Value& out, int depth)
+std::string Assembler::where() const
 {
-    if (!term(out, depth))
-        return false;
-    for (;;) {
-        skip_blanks();
-        const char op = peek();
-        if (op != '+' && op != '-')
-            return true;
-        ++pos_;
-        Value right;
-        if (!term(right, depth))
-            return false;
-        out.v = op == '+' ? out.v + right.v : out.v - right.v;
-        out.known = out.known && right.known;
-    }
+    const std::string file = origin_.file == 0 ? options_.path : sources_[origin_.file].name;
+    return (file.empty() ? std::string("line ") : file + ":") + std::to_string(origin_.line);
 }
 
-// term := ("-" | "+" | "<" | ">") term | primary; "<" is the low byte, ">" the high byte.
-bool Assembler::term(Value& out, int depth)
+bool Assembler::at_end()
 {
-    skip_blanks();
-    if (depth > kMaxDepth)
-        return fail(pos_, "expression nested too deeply.");
-    const char op = peek();
-    if (op != '-' && op != '+' && op != '<' && op != '>')
-        return primary(out, depth);
-    ++pos_;
-    if (!term(out, depth + 1))
-        return false;
-    if (op == '-')
-        out.v = -out.v;
-    else if (op == '<')
-        out.v &= 0xFF;
-    else if (op == '>')
-        out.v = (out.v >> 8) & 0xFF;
-    return true;
+    c_.skip_blanks();
+    return c_.at_end();
 }
 
-// primary := number | label | "(" expression ")" | "$" (the address of the line)
-bool Assembler::primary(Value& out, int depth)
+// After the last operand: the end of the line, a ';' comment, or (as in TI's sources) any text
+// after a tab or at least two blanks.
+bool Assembler::end_of_operands()
 {
-    skip_blanks();
-    const std::size_t column = pos_;
-    const char c = peek();
-    if (c == '(') {
-        ++pos_;
-        if (!expression(out, depth + 1))
-            return false;
-        skip_blanks();
-        if (peek() != ')')
-            return fail(pos_, "expected ')'.");
-        ++pos_;
+    const std::size_t start = c_.pos;
+    if (at_end())
         return true;
-    }
-    if (c == '$' && !std::isxdigit(static_cast<unsigned char>(peek(1)))) {
-        ++pos_;
-        out = {start_, true};
-        return true;
-    }
-    if (c == '$' || std::isdigit(static_cast<unsigned char>(c)))
-        return number(out);
-    if (word_start(c))
-        return symbol_value(word(), column, out);
-    if (pos_ >= s_.size() || c == ';')
-        return fail(column, "expected a value.");
-    return fail(column, std::string("expected a value, found '") + c + "'.");
+    const std::string_view gap = c_.s.substr(start, c_.pos - start);
+    return gap.find('\t') != std::string_view::npos || gap.size() >= 2;
 }
 
-// $hex, 0xhex or decimal, at most 32 bits.
-bool Assembler::number(Value& out)
+// One line: a label, a keyword, its operands. MACRO and REPT bodies are collected instead, and
+// the lines of a branch not taken only looked at for the IFs that nest.
+void Assembler::feed(std::string_view text, const Origin& origin)
 {
-    const std::size_t column = pos_;
-    int base = 10;
-    if (peek() == '$') {
-        base = 16;
-        ++pos_;
-    } else if (peek() == '0' && (peek(1) == 'x' || peek(1) == 'X') &&
-               std::isxdigit(static_cast<unsigned char>(peek(2)))) {
-        base = 16;
-        pos_ += 2;
-    }
-    unsigned long v = 0;
-    bool too_large = false;
-    while (word_char(peek())) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(peek())));
-        const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                          : c >= 'A' && c <= 'F'                      ? c - 'A' + 10
-                                                                      : 99;
-        if (digit >= base)
-            return fail(column, "bad number '" + std::string(s_.substr(column, pos_ + 1 - column)) + "'.");
-        v = v * static_cast<unsigned long>(base) + static_cast<unsigned long>(digit);
-        too_large = too_large || v > 0xFFFFFFFFul;
-        ++pos_;
-    }
-    if (too_large)
-        return fail(column, "number too large.");
-    out = {static_cast<long>(v), true};
-    return true;
-}
-
-bool Assembler::symbol_value(std::string_view name, std::size_t column, Value& out)
-{
-    const std::string key(name);
-    const auto found = symbols_.find(key);
-    if (found == symbols_.end()) {
-        if (reserved(key))
-            return fail(column, "'" + key + "' is a register, not a value.");
-        if (pass_ == 1) {
-            used_early_.insert(key);
-            out = {0, false};
-            return true;
-        }
-        return fail(column, "undefined label '" + key + "'.");
-    }
-    const Symbol& symbol = found->second;
-    if (symbol.type != SymbolType::Number)
-        return fail(column, "'" + key + "' is a register, not a value.");
-    if (!symbol.known && pass_ == 2)
-        return fail(column, "label '" + key + "' has no value: its definition depends on itself.");
-    out = {symbol.value, symbol.known};
-    return true;
-}
-
-// A, B, ST, a register name (SUICOM-1 is one name, not SUICOM minus 1), Rn, Pn, or a register or
-// port symbol. Leaves the position alone when the text is none of these.
-bool Assembler::register_word(Operand& op)
-{
-    const std::size_t start = pos_;
-    std::string text(word());
-    if (text.empty())
-        return false;
-    std::string u = upper(text);
-    if (peek() == '-' && peek(1) == '1' && !word_char(peek(2)) && register_number(u + "-1") >= 0) {
-        pos_ += 2;
-        u += "-1";
-    }
-    int n;
-    if (u == "A") {
-        op.form = Form::A;
-        op.value = 0;
-    } else if (u == "B") {
-        op.form = Form::B;
-        op.value = 1;
-    } else if (u == "ST") {
-        op.form = Form::Status;
-    } else if ((n = register_number(u)) >= 0) {
-        op.form = Form::Reg;
-        op.value = n;
-    } else if ((n = port_number(u)) >= 0) {
-        op.form = Form::Port;
-        op.value = n;
-    } else {
-        const auto found = symbols_.find(text);
-        if (found == symbols_.end() || found->second.type == SymbolType::Number) {
-            pos_ = start;
-            return false;
-        }
-        op.form = found->second.type == SymbolType::Register ? Form::Reg : Form::Port;
-        op.value = found->second.value;
-    }
-    op.known = true;
-    return true;
-}
-
-bool Assembler::operand(Operand& op)
-{
-    skip_blanks();
-    op.column = pos_;
-    Value v;
-    switch (peek()) {
-    case '%':
-        ++pos_;
-        op.form = Form::Imm;
-        break;
-    case '@': {
-        ++pos_;
-        if (!expression(v))
-            return false;
-        skip_blanks();
-        const std::size_t save = pos_;
-        op.form = Form::Direct;
-        if (peek() == '(') {
-            ++pos_;
-            skip_blanks();
-            if (peek() == 'B' || peek() == 'b') {
-                ++pos_;
-                skip_blanks();
-                if (peek() == ')') {
-                    ++pos_;
-                    op.form = Form::Indexed;
-                }
-            }
-            if (op.form != Form::Indexed)
-                pos_ = save;
-        }
-        op.value = v.v;
-        op.known = v.known;
-        return true;
-    }
-    case '*': {
-        ++pos_;
-        skip_blanks();
-        Operand reg;
-        if (!register_word(reg) || (reg.form != Form::Reg && reg.form != Form::A && reg.form != Form::B))
-            return fail(pos_, "expected a register after '*'.");
-        op.form = Form::Indirect;
-        op.value = reg.value;
-        return true;
-    }
-    default:
-        if (register_word(op)) {
-            const std::string text(s_.substr(op.column, pos_ - op.column));
-            skip_blanks();
-            if (peek() == '+' || peek() == '-')  // SUICOM-1 is a name of its own; SUICOM - 1 is no value
-                return fail(op.column, "'" + text + "' is a register, not a value.");
-            return true;
-        }
-        op.form = Form::Value;
-        break;
-    }
-    if (!expression(v))
-        return false;
-    op.value = v.v;
-    op.known = v.known;
-    return true;
-}
-
-bool Assembler::in_range(const Value& v, long low, long high, std::size_t column, const char* what)
-{
-    if (v.v >= low && v.v <= high)
-        return true;
-    return fail(column, "value " + std::to_string(v.v) + " does not fit " + what + ".");
-}
-
-bool Assembler::define(const std::string& name, std::size_t column, const Symbol& symbol)
-{
-    if (pass_ == 2)
-        return true;
-    if (reserved(name))
-        return fail(column, "'" + name + "' is a register name and cannot be a label.");
-    const auto found = symbols_.find(name);
-    if (found != symbols_.end())
-        return fail(column, "duplicate label '" + name + "', first defined on line " +
-                                std::to_string(found->second.line) + ".");
-    if (symbol.type != SymbolType::Number && used_early_.count(name))
-        return fail(column, "register name '" + name + "' is used before its EQU.");
-    symbols_.emplace(name, symbol);
-    return true;
-}
-
-void Assembler::line(std::size_t index)
-{
-    index_ = index;
-    s_ = lines_[index];
-    pos_ = 0;
+    if (ended_)
+        return;
+    origin_ = origin;
+    c_ = {text, 0};
     line_failed_ = false;
     start_ = here_;
-    if (at_end())
+    if (at_end() || c_.peek() == '*')  // a TI comment line starts with '*'
         return;
-    std::size_t column = pos_;
-    std::string label;
-    std::size_t label_column = 0;
-    std::string keyword(word());
-    if (keyword.empty()) {
-        fail(column, "expected a label or a mnemonic.");
-        return;
-    }
-    skip_blanks();
-    if (peek() == ':') {
-        ++pos_;
-        label = keyword;
-        label_column = column;
-        if (at_end()) {
-            define(label, label_column, {SymbolType::Number, here_, true, static_cast<int>(index + 1)});
-            return;
-        }
-        column = pos_;
-        keyword = std::string(word());
-        if (keyword.empty()) {
-            fail(column, "expected a mnemonic.");
-            return;
-        }
-    } else {
-        const std::size_t save = pos_;
-        if (upper(word()) == "EQU") {
-            equ(keyword, column);
-            return;
-        }
-        pos_ = save;
-    }
-    const std::string u = upper(keyword);
-    if (u == "EQU") {
-        if (label.empty())
-            fail(column, "EQU needs a name before it.");
-        else
-            equ(label, label_column);
-        return;
-    }
-    if (u == "ORG") {  // a label on an ORG line names the new address
-        if (org() && !label.empty())
-            define(label, label_column, {SymbolType::Number, here_, true, static_cast<int>(index + 1)});
-        return;
-    }
-    if (!label.empty() && !define(label, label_column, {SymbolType::Number, here_, true, static_cast<int>(index + 1)}))
-        return;
-    if (u == "BYTE" || u == "WORD" || u == "TEXT")
-        data(u, column);
-    else
-        instruction(u, column);
-}
-
-bool Assembler::equ(const std::string& name, std::size_t name_column)
-{
-    skip_blanks();
-    Symbol symbol;
-    symbol.line = static_cast<int>(index_ + 1);
-    Operand reg;
-    if (register_word(reg)) {
-        if (reg.form == Form::Status)
-            return fail(name_column, "ST cannot be given a name.");
-        symbol.type = reg.form == Form::Port ? SymbolType::Port : SymbolType::Register;
-        symbol.value = reg.value;
-        symbol.known = true;
-    } else {
-        Value v;
-        if (!expression(v))
-            return false;
-        symbol.value = v.v;
-        symbol.known = v.known;
-    }
-    if (!at_end())
-        return fail(pos_, "unexpected text after the value.");
-    if (pass_ == 2)
-        return true;
-    if (!define(name, name_column, symbol))
-        return false;
-    if (!symbol.known)
-        pending_.push_back(index_);
-    return true;
-}
-
-// ORG: the address of the next byte; its value must be known when the line is reached.
-bool Assembler::org()
-{
-    Value v;
-    skip_blanks();
-    const std::size_t value_column = pos_;
-    if (!expression(v))
-        return false;
-    if (!at_end())
-        return fail(pos_, "unexpected text after the value.");
-    if (!v.known)
-        return fail(value_column, "ORG needs a value defined on an earlier line.");
-    if (v.v < 0 || v.v >= kMemorySize)
-        return fail(value_column, "ORG address " + std::to_string(v.v) + " lies outside $0000 to $FFFF.");
-    here_ = v.v;
-    start_ = here_;
-    return true;
-}
-
-// BYTE and TEXT take values of 8 bits and strings in double quotes; WORD takes 16-bit values,
-// written high byte first.
-bool Assembler::data(const std::string& keyword, std::size_t keyword_column)
-{
-    const bool words = keyword == "WORD";
-    std::vector<unsigned char> bytes;
-    if (at_end())
-        return fail(pos_, keyword + " needs at least one value.");
-    for (;;) {
-        skip_blanks();
-        const std::size_t column = pos_;
-        if (peek() == '"' && !words) {
-            const std::size_t close = s_.find('"', pos_ + 1);
-            if (close == std::string_view::npos)
-                return fail(column, "string without its closing quote.");
-            for (std::size_t i = pos_ + 1; i < close; ++i)
-                bytes.push_back(static_cast<unsigned char>(s_[i]));
-            pos_ = close + 1;
+    std::string label, word;
+    std::size_t label_column = 0, column = c_.pos;
+    const bool first_column = c_.pos == 0;
+    std::string_view name = read_name(c_);
+    if (!name.empty()) {
+        const std::size_t after = c_.pos;
+        c_.skip_blanks();
+        const bool colon = c_.peek() == ':' && c_.peek(1) != '=';
+        Cursor probe = c_;
+        const std::string next = upper(read_name(probe));
+        const bool defines = next == "EQU" || next == "SET" || next == "MACRO" || next == "FUNCTION" ||
+                             (c_.peek() == '=' && c_.peek(1) != '=') || (c_.peek() == ':' && c_.peek(1) == '=');
+        if (colon || defines || (first_column && !keyword(upper(name)) && !macros_.count(upper(name)))) {
+            label = std::string(name);
+            label_column = column;
+            if (colon)
+                ++c_.pos;
+            c_.skip_blanks();
+            column = c_.pos;
+            if (c_.peek() == '=' || (c_.peek() == ':' && c_.peek(1) == '=')) {
+                word = "=";
+                c_.pos += c_.peek() == ':' ? 2 : 1;
+            } else {
+                word = upper(read_name(c_));
+            }
         } else {
-            Value v;
-            if (!expression(v))
-                return false;
-            if (pass_ == 2 && !in_range(v, words ? -32768 : -128, words ? 65535 : 255, column,
-                                        words ? "16 bits (-32768 to 65535)" : "8 bits (-128 to 255)"))
-                return false;
-            if (words)
-                bytes.push_back(static_cast<unsigned char>((v.v >> 8) & 0xFF));
-            bytes.push_back(static_cast<unsigned char>(v.v & 0xFF));
+            c_.pos = after;
+            word = upper(name);
         }
-        if (at_end())
-            break;
-        if (peek() != ',')
-            return fail(pos_, "expected ',' or the end of the line.");
-        ++pos_;
     }
-    return emit(bytes.data(), static_cast<long>(bytes.size()), keyword_column);
+    if (capture_) {
+        capture_line(word);
+        return;
+    }
+    if (word == "IF" || word == "IFDEF" || word == "IFNDEF" || word == "ELSEIF" || word == "ELSE" ||
+        word == "ENDIF") {
+        current_ = ++order_;
+        if (failed_.size() < order_)
+            failed_.resize(order_), end_.resize(order_);
+        condition(word, column);
+        return;
+    }
+    if (!active())
+        return;
+    const std::size_t me = ++order_;
+    current_ = me;
+    if (pass_ == 1) {
+        failed_.resize(me, false);
+        end_.resize(me, 0);
+    } else if (me > failed_.size() || failed_[me - 1]) {
+        if (me <= end_.size())
+            here_ = end_[me - 1];
+        return;
+    }
+    if (name.empty()) {
+        fail(column, "expected a label or a mnemonic.");
+    } else {
+        if (word.empty() && !at_end())
+            fail(c_.pos, "expected a mnemonic.");
+        else if (word.empty())
+            define(label, label_column, address_label());
+        else
+            directive(word, label, label_column, column);
+    }
+    current_ = me;  // after an include or a macro's lines
+    // A statement that fails in the second pass keeps its length, so the ones after it stay put.
+    if (pass_ == 1)
+        end_[me - 1] = here_;
+    else if (line_failed_)
+        here_ = end_[me - 1];
 }
 
-bool Assembler::instruction(const std::string& mnemonic, std::size_t column)
+std::string Assembler::key(std::string_view name) const
 {
-    int m = find_mnemonic(mnemonic);
-    if (m < 0)
-        return fail(column, "unknown mnemonic '" + mnemonic + "'.");
-    std::vector<Operand> operands;
-    if (!at_end()) {
-        for (;;) {
-            Operand op;
-            if (!operand(op))
-                return false;
-            operands.push_back(op);
-            if (at_end())
-                break;
-            if (peek() != ',')
-                return fail(pos_, "expected ',' or the end of the line.");
-            ++pos_;
-        }
-    }
-    // WVDP x is MOVP x,P46, the video write.
-    if (m == koddar::WVDP) {
-        m = koddar::MOVP;
-        Operand video;
-        video.form = Form::Port;
-        video.value = 46;
-        operands.push_back(video);
-        if (operands.size() != 2)
-            return fail(column, "WVDP takes one operand: A, B or an immediate byte.");
-    }
-    const int code = choose_opcode(m, operands);
-    if (code < 0)
-        return fail(column, "no form of " + upper(mnemonic) + " takes these operands.");
-    const long length = instruction_length(static_cast<unsigned>(code));
-    unsigned char bytes[4] = {static_cast<unsigned char>(code), 0, 0, 0};
-    if (pass_ == 2) {
-        const koddar::Opcode& entry = koddar::opcode_map[code];
-        const int kinds[3] = {entry.p1, entry.p2, entry.p3};
-        long at = 1;
-        for (std::size_t i = 0; i < operands.size(); ++i) {
-            const Operand& op = operands[i];
-            const Value v{op.value, true};
-            switch (kinds[i]) {
-            case koddar::K_REG:
-            case koddar::K_PORT:
-            case koddar::K_INDIRECT: bytes[at++] = static_cast<unsigned char>(op.value); break;
-            case koddar::K_IMM8:
-                if (!in_range(v, -128, 255, op.column, "8 bits (-128 to 255)"))
-                    return false;
-                bytes[at++] = static_cast<unsigned char>(op.value & 0xFF);
-                break;
-            case koddar::K_IMM16:
-            case koddar::K_ADDR:
-            case koddar::K_DIRECT:
-            case koddar::K_INDEXED:
-                if (!in_range(v, -32768, 65535, op.column, "16 bits (-32768 to 65535)"))
-                    return false;
-                bytes[at++] = static_cast<unsigned char>((op.value >> 8) & 0xFF);
-                bytes[at++] = static_cast<unsigned char>(op.value & 0xFF);
-                break;
-            case koddar::K_REL: {
-                if (!in_range(v, -32768, 65535, op.column, "16 bits (-32768 to 65535)"))
-                    return false;
-                // The program counter has 16 bits, so a branch wraps around the address space.
-                long d = (op.value - (here_ + length)) & 0xFFFF;
-                if (d >= 0x8000)
-                    d -= 0x10000;
-                if (d < -128 || d > 127)
-                    return fail(op.column, "branch target " + hex4(op.value) + " is out of reach: " +
-                                               std::to_string(d) + " bytes away, the limit is -128 to 127.");
-                bytes[at++] = static_cast<unsigned char>(d & 0xFF);
-                break;
-            }
-            default: break;  // A, B, ST and TRAP numbers are in the opcode
-            }
-        }
-    }
-    return emit(bytes, length, column);
+    std::string k;
+    if (!sections_.empty() &&
+        (local_name(name) || !public_.count(std::to_string(sections_.back()) + ":" + std::string(name))))
+        k = "S" + std::to_string(sections_.back()) + ":";
+    if (local_name(name))
+        k += scope_ + ":";
+    return k + std::string(name);
 }
 
-// Places the bytes of a line at the current address (in the second pass) and moves past them.
+// The name's symbol: in the current scope, then the sections around it, then the whole program.
+Defined* Assembler::find(std::string_view name)
+{
+    const std::string scoped = local_name(name) ? scope_ + ":" + std::string(name) : std::string(name);
+    for (auto s = sections_.rbegin(); s != sections_.rend(); ++s) {
+        const auto found = symbols_.find("S" + std::to_string(*s) + ":" + scoped);
+        if (found != symbols_.end())
+            return &found->second;
+    }
+    const auto found = symbols_.find(scoped);
+    return found == symbols_.end() ? nullptr : &found->second;
+}
+
+bool Assembler::defined(std::string_view name)
+{
+    return find(name) != nullptr || builtin(upper(name));
+}
+
+bool Assembler::lookup(std::string_view name, std::size_t column, Value& out)
+{
+    if (!arguments_.empty()) {
+        const auto found = arguments_.back().find(upper(name));
+        if (found != arguments_.back().end()) {
+            out = found->second;
+            return true;
+        }
+    }
+    if (const Defined* d = find(name)) {
+        if (!d->known && pass_ == 2)
+            return fail(column, "label " + quote(name) + " has no value: its definition depends on itself.");
+        out = {d->value, d->known, d->tag};
+        return true;
+    }
+    const std::string u = upper(name);
+    int n;
+    if ((n = register_number(u)) >= 0) {
+        out = {n, true, Tag::Register};
+        return true;
+    }
+    if ((n = port_number(u)) >= 0) {
+        out = {n, true, Tag::Port};
+        return true;
+    }
+    if (u == "PC") {
+        out = {start_, true, Tag::Number};
+        return true;
+    }
+    if (operand_word(u))
+        return fail(column, quote(name) + " is a register, not a value.");
+    if (pass_ == 1) {
+        used_early_.insert(key(name));
+        out = {0, false, Tag::Number};
+        return true;
+    }
+    return fail(column, "undefined label " + quote(name) + ".");
+}
+
+Defined Assembler::address_label() const
+{
+    Defined d;
+    d.value = here_;
+    d.known = true;
+    d.label = true;
+    return d;
+}
+
+bool Assembler::define(const std::string& name, std::size_t column, Defined symbol)
+{
+    const std::string u = upper(name);
+    if (operand_word(u) || (symbol.label && builtin(u)))
+        return fail(column, quote(name) + " is a register name and cannot be a label.");
+    if (!local_name(name) && symbol.label)
+        scope_ = key(name);
+    symbol.file = origin_.file;
+    symbol.line = origin_.line;
+    symbol.name = name;
+    const std::string k = key(name);
+    const auto found = symbols_.find(k);
+    if (pass_ == 2) {
+        if (found != symbols_.end() && (found->second.redefinable || found->second.label))
+            found->second.value = symbol.value, found->second.tag = symbol.tag, found->second.known = symbol.known;
+        return true;
+    }
+    if (found != symbols_.end()) {
+        if (found->second.redefinable && symbol.redefinable) {
+            found->second = symbol;
+            return true;
+        }
+        const Defined& first = found->second;
+        const std::string at = first.file == origin_.file ? "on line " + std::to_string(first.line)
+                                                          : "at " + sources_[first.file].name + ":" + std::to_string(first.line);
+        return fail(column, "duplicate label " + quote(name) + ", first defined " + at + ".");
+    }
+    if (symbol.tag != Tag::Number && used_early_.count(k))
+        return fail(column, "register name " + quote(name) + " is used before its EQU.");
+    symbols_.emplace(k, symbol);
+    return true;
+}
+
+// A value at the cursor, with the column where it starts.
+bool Assembler::value(Value& v, std::size_t& column)
+{
+    c_.skip_blanks();
+    column = c_.pos;
+    return read_expression(c_, *this, v);
+}
+
+// A value that fixes a length or an address: it must be known in the first pass.
+bool Assembler::known_value(Value& v, const char* what, long low, long high)
+{
+    std::size_t column;
+    if (!value(v, column))
+        return false;
+    if (!v.known)
+        return fail(column, std::string(what) + " needs a value defined on an earlier line.");
+    if (v.v < low || v.v > high)
+        return fail(column, std::string(what) + " value " + std::to_string(v.v) + " lies outside " + std::to_string(low) +
+                                " to " + std::to_string(high) + ".");
+    return true;
+}
+
+bool Assembler::in_range(long v, long low, long high, std::size_t column, const char* what)
+{
+    if (v >= low && v <= high)
+        return true;
+    return fail(column, "value " + std::to_string(v) + " does not fit " + what + ".");
+}
+
+// Places the bytes of a statement at the current address (in the second pass) and moves past them.
 bool Assembler::emit(const unsigned char* bytes, long count, std::size_t column)
 {
     if (here_ + count > kMemorySize)
@@ -739,13 +464,16 @@ bool Assembler::emit(const unsigned char* bytes, long count, std::size_t column)
     if (pass_ == 2) {
         for (long i = 0; i < count; ++i) {
             const auto at = static_cast<std::size_t>(here_ + i);
-            if (owner_[at] != 0)
-                return fail(column, "address " + hex4(here_ + i) + " is already assembled, on line " +
+            if (owner_[at] != 0) {
+                char address[8];
+                std::snprintf(address, sizeof address, "$%04lX", static_cast<unsigned long>(here_ + i));
+                return fail(column, std::string("address ") + address + " is already assembled, on line " +
                                         std::to_string(owner_[at]) + ".");
+            }
         }
         for (long i = 0; i < count; ++i) {
             const auto at = static_cast<std::size_t>(here_ + i);
-            owner_[at] = static_cast<int>(index_ + 1);
+            owner_[at] = origin_.line > 0 ? origin_.line : 1;
             memory_[at] = bytes[i];
         }
         if (count > 0) {
@@ -757,28 +485,56 @@ bool Assembler::emit(const unsigned char* bytes, long count, std::size_t column)
     return true;
 }
 
-}  // namespace
-
-Assembly assemble(const std::string& text)
+// Moves past count bytes without assembling them (DS, BSS, ALIGN).
+bool Assembler::reserve(long count, std::size_t column)
 {
-    return Assembler(text).run();
+    if (here_ + count > kMemorySize)
+        return fail(column, "the line does not fit below $10000.");
+    here_ += count;
+    return true;
 }
 
-std::string format_errors(const std::string& file, const std::string& text, const std::vector<Diagnostic>& errors)
+Assembly assemble(const std::string& text, const Options& options)
 {
-    const std::vector<std::string_view> lines = split_lines(text);
+    return Assembler(text, options).run();
+}
+
+std::string quote(std::string_view text)
+{
+    constexpr std::size_t kLongest = 40;
+    std::string out = "'";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == kLongest) {
+            out += "...";
+            break;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out + "'";
+}
+
+std::string format_errors(const std::string& file, const std::string&, const std::vector<Diagnostic>& errors)
+{
     std::string out;
     for (const Diagnostic& d : errors) {
-        if (d.line <= 0 || static_cast<std::size_t>(d.line) > lines.size()) {
-            out += file + ": " + d.message + "\n";
+        const std::string name = d.file.empty() ? file : d.file;
+        if (d.line <= 0) {
+            out += name + ": " + d.message + "\n";
             continue;
         }
-        out += file + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) + ": " + d.message + "\n";
-        const std::string_view l = lines[static_cast<std::size_t>(d.line - 1)];
-        out.append(l.data(), l.size());
+        out += name + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) + ": " + d.message + "\n";
+        out += d.context;
+        out += d.source;
         out += '\n';
-        for (std::size_t i = 0; i + 1 < d.column && i < l.size(); ++i)
-            out += l[i] == '\t' ? '\t' : ' ';
+        for (std::size_t i = 0; i + 1 < d.column && i < d.source.size(); ++i)
+            out += d.source[i] == '\t' ? '\t' : ' ';
         out += "^\n";
     }
     return out;

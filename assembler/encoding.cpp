@@ -3,9 +3,11 @@
 #include "encoding.h"
 
 #include <array>
+#include <cctype>
 #include <iterator>
 
 #include "opcode_map.h"
+#include "processor.h"
 
 namespace kodasm {
 
@@ -19,24 +21,50 @@ struct Alias {
     Mnemonic mnemonic;
 };
 constexpr Alias kAliases[] = {
-    {"JN", JLT}, {"JZ", JEQ}, {"JC", JHS}, {"JP", JGT}, {"JPZ", JGE}, {"JNZ", JNE}, {"JNC", JL}, {"CLRC", TSTA},
+    {"JN", JLT},    {"JZ", JEQ},   {"JC", JHS},    {"JP", JGT},    {"JPZ", JGE},   {"JNZ", JNE},
+    {"JNC", JL},    {"CLRC", TSTA}, {"MOVW", MOVD}, {"RTS", RETS}, {"RTI", RETI},
 };
 
-// Opcodes of each mnemonic, in opcode order; undefined opcodes are left out.
+// The instructions whose port form has a mnemonic of its own: MOV A,P4 is MOVP A,P4.
+struct PortVariant {
+    Mnemonic plain, port;
+};
+constexpr PortVariant kPortVariants[] = {
+    {MOV, MOVP}, {AND, ANDP}, {OR, ORP}, {XOR, XORP}, {BTJO, BTJOP}, {BTJZ, BTJZP},
+};
+
+bool is_port_value(const Operand& op)
+{
+    return op.form == Form::Port ||
+           (op.form == Form::Value && op.known && op.value >= kPortBase && op.value < kPortBase + 256);
+}
+
+bool is_address(const Operand& op)
+{
+    return op.form == Form::Direct || op.form == Form::Indexed || op.form == Form::Indirect ||
+           (op.form == Form::Value && op.known && op.value >= kPortBase + 256);
+}
+
+// Opcodes of each mnemonic in one processor's map, in opcode order; undefined opcodes are left out.
 struct FormIndex {
     std::array<std::vector<std::uint8_t>, std::size(name)> opcodes;
-    FormIndex()
+    explicit FormIndex(const Opcode* map)
     {
         for (unsigned code = 0; code < 256; ++code)
-            if (opcode_map[code].op != UNDEF)
-                opcodes[opcode_map[code].op].push_back(static_cast<std::uint8_t>(code));
+            if (map[code].op != UNDEF)
+                opcodes[map[code].op].push_back(static_cast<std::uint8_t>(code));
     }
 };
 
-const FormIndex& index()
+const FormIndex& index(int processor)
 {
-    static const FormIndex table;
-    return table;
+    static const std::vector<FormIndex> tables = [] {
+        std::vector<FormIndex> t;
+        for (const Processor& p : processors)
+            t.emplace_back(p.opcodes);
+        return t;
+    }();
+    return tables[static_cast<std::size_t>(processor)];
 }
 
 // How well an operand fits a kind: -1 not at all, 0 exactly, 1 as register 0 or 1 written A or B.
@@ -50,8 +78,15 @@ int fit(const Operand& operand, int kind)
     case Form::Reg: return kind == K_REG ? 0 : -1;
     case Form::Port: return kind == K_PORT ? 0 : -1;
     case Form::Imm: return kind == K_IMM8 || kind == K_IMM16 ? 0 : -1;
-    case Form::Value: return kind == K_ADDR || kind == K_REL ? 0 : -1;
-    case Form::Direct: return kind == K_DIRECT ? 0 : -1;
+    case Form::Value:
+        // A number not known yet is taken as a register in the first pass; the second pass
+        // refuses it if its value then asks for another length.
+        if (kind == K_REG)
+            return !operand.known || (operand.value >= 0 && operand.value < 256) ? 0 : -1;
+        if (kind == K_PORT)
+            return !operand.known || (operand.value >= 0 && operand.value < kPortBase + 256) ? 0 : -1;
+        return kind == K_ADDR || kind == K_REL || kind == K_DIRECT ? 0 : -1;
+    case Form::Direct: return kind == K_DIRECT || kind == K_ADDR ? 0 : -1;
     case Form::Indexed: return kind == K_INDEXED ? 0 : -1;
     case Form::Indirect: return kind == K_INDIRECT ? 0 : -1;
     case Form::Status: return kind == K_ST ? 0 : -1;
@@ -72,21 +107,75 @@ int find_mnemonic(const std::string& upper)
     return -1;
 }
 
-int instruction_length(unsigned opcode)
+int rewrite_form(int mnemonic, std::vector<Operand>& ops)
 {
-    const Opcode& entry = opcode_map[opcode & 0xFF];
+    for (const PortVariant& v : kPortVariants)
+        if (mnemonic == v.plain)
+            for (const Operand& op : ops)
+                if (is_port_value(op))
+                    return v.port;
+    if (ops.size() == 2 && mnemonic == MOV && ops[1].form == Form::A && is_address(ops[0])) {
+        ops.pop_back();
+        return LDA;
+    }
+    if (ops.size() == 2 && mnemonic == MOV && ops[0].form == Form::A && is_address(ops[1])) {
+        ops.erase(ops.begin());
+        return STA;
+    }
+    if (ops.size() == 2 && mnemonic == CMP && ops[1].form == Form::A && is_address(ops[0])) {
+        ops.pop_back();
+        return CMPA;
+    }
+    if (ops.size() == 1 && mnemonic == CMPA && !is_address(ops[0])) {
+        Operand a;
+        a.form = Form::A;
+        ops.push_back(a);
+        return CMP;
+    }
+    return mnemonic;
+}
+
+long operand_byte(const Operand& operand, int kind)
+{
+    if (kind == K_PORT && operand.value >= kPortBase)
+        return operand.value - kPortBase;
+    return operand.value;
+}
+
+int find_cpu(const std::string& cpu)
+{
+    const std::size_t own = find_processor(cpu);
+    if (own < std::size(processors))
+        return static_cast<int>(own);
+    // The other members of the family, as the common assemblers name them.
+    static constexpr const char* kFamily[] = {
+        "TMS7001",  "TMS7002",  "TMS7041",  "TMS7042",  "TMS70C00", "TMS70C02",  "TMS70C08",  "TMS70C20",
+        "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82", "TMS70CT20", "TMS70CT40",
+    };
+    std::string upper = cpu;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* member : kFamily)
+        if (upper == member)
+            return static_cast<int>(kFamilyProcessor);
+    return -1;
+}
+
+int instruction_length(int processor, unsigned opcode)
+{
+    const Opcode& entry = processors[processor].opcodes[opcode & 0xFF];
     return 1 + operand_bytes(entry.p1) + operand_bytes(entry.p2) + operand_bytes(entry.p3);
 }
 
-int choose_opcode(int mnemonic, const std::vector<Operand>& operands)
+int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& operands)
 {
     if (mnemonic < 0 || mnemonic >= UNDEF || operands.size() > 3)
         return -1;
     int best = -1;
     int best_length = 0;
     int best_cost = 0;
-    for (const std::uint8_t code : index().opcodes[static_cast<std::size_t>(mnemonic)]) {
-        const Opcode& entry = opcode_map[code];
+    for (const std::uint8_t code : index(processor).opcodes[static_cast<std::size_t>(mnemonic)]) {
+        const Opcode& entry = processors[processor].opcodes[code];
         const int kinds[3] = {entry.p1, entry.p2, entry.p3};
         int cost = 0;
         bool fits = true;
@@ -99,7 +188,7 @@ int choose_opcode(int mnemonic, const std::vector<Operand>& operands)
             fits = f >= 0;
             cost += f;
         }
-        const int length = instruction_length(code);
+        const int length = instruction_length(processor, code);
         if (fits && (best < 0 || length < best_length || (length == best_length && cost < best_cost))) {
             best = code;
             best_length = length;

@@ -3,6 +3,7 @@
 #include "listing.h"
 
 #include "decoder.h"
+#include "processor.h"
 
 namespace kodasm {
 
@@ -15,6 +16,8 @@ std::string listing(const Assembly& assembly)
     unsigned char* const saved_buffer = koddar::buffer;
     const std::int32_t saved_length = koddar::loaded_length;
     const std::int32_t saved_reloc = koddar::reloc;
+    const std::size_t saved_processor = koddar::processor;
+    koddar::processor = static_cast<std::size_t>(assembly.processor);  // decoded with the map it was assembled for
     koddar::buffer = image.data();
     koddar::loaded_length = static_cast<std::int32_t>(image.size());
     koddar::reloc = static_cast<std::int32_t>(assembly.origin);
@@ -27,6 +30,7 @@ std::string listing(const Assembly& assembly)
     koddar::buffer = saved_buffer;
     koddar::loaded_length = saved_length;
     koddar::reloc = saved_reloc;
+    koddar::processor = saved_processor;
     return out;
 }
 

@@ -1,20 +1,27 @@
-// getopt "hl:" with permutation; like koddar's options, the value of -l skips its first
-// character (-l:out.lst). Nothing is written unless the whole source assembled.
+// getopt "hl:f:m:c:" with permutation; like koddar's options, each value skips its first
+// character (-l:out.lst). Nothing is written unless the whole source assembled, and then every
+// output is staged before any is put in place.
 #include "run.h"
 
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
 
 #include "assembler.h"
+#include "encoding.h"
 #include "files.h"
 #include "listing.h"
+#include "outputs.h"
 
 namespace kodasm {
 
-const char kUsage[] = "Usage: kodasm sourceFile targetFile [-l:listingFile]\n";
+const char kUsage[] =
+    "Usage: kodasm sourceFile targetFile [-l:listingFile] [-f:bin|hex|srec] [-m:mapFile] [-c:cpu]\n";
 
 namespace {
 
@@ -28,7 +35,7 @@ int refuse(const std::string& message)
 int report_option_error(int option)
 {
     const int c = static_cast<unsigned char>(option);
-    if (c == 'l')
+    if (c == 'l' || c == 'f' || c == 'm' || c == 'c')
         std::fprintf(stderr, "Option -%c requires an argument.\n", c);
     else if (std::isprint(c))
         std::fprintf(stderr, "Unknown option `-%c'.\n", c);
@@ -37,21 +44,93 @@ int report_option_error(int option)
     return 1;
 }
 
+// The time DATE and TIME give: now, or SOURCE_DATE_EPOCH for a build that must be reproducible.
+std::time_t assembly_time()
+{
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch != nullptr && *epoch != '\0') {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(epoch, &end, 10);
+        if (*end == '\0' && seconds >= 0)
+            return static_cast<std::time_t>(seconds);
+    }
+    return std::time(nullptr);
+}
+
+struct Output {
+    const char* what;  // "Listing", "Map", "Target"
+    std::string path;
+    std::string bytes;
+    OutputFile file;
+};
+
+bool parse_format(const std::string& text, Format& format)
+{
+    if (text == "bin")
+        format = Format::Raw;
+    else if (text == "hex")
+        format = Format::IntelHex;
+    else if (text == "srec")
+        format = Format::SRecords;
+    else
+        return false;
+    return true;
+}
+
+// No output may be an input of the run or another output.
+bool check_targets(const std::vector<Output*>& outputs, const std::string& source, const std::vector<std::string>& inputs)
+{
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const Output& o = *outputs[i];
+        if (same_file(source, o.path)) {
+            refuse(std::string(o.what) + " file " + o.path + " is the source file itself.\n");
+            return false;
+        }
+        for (const std::string& input : inputs)
+            if (same_file(input, o.path)) {
+                refuse(std::string(o.what) + " file " + o.path + " is the input file " + input + " itself.\n");
+                return false;
+            }
+        for (std::size_t j = i + 1; j < outputs.size(); ++j)
+            if (o.path == outputs[j]->path || same_file(o.path, outputs[j]->path)) {
+                refuse(std::string(o.what) + " file " + o.path + " is also the " + outputs[j]->what + " file.\n");
+                return false;
+            }
+    }
+    return true;
+}
+
 }  // namespace
 
 int run(int argc, char** argv)
 {
     std::fputs("Kodasm - TMS7020/7040 assembler - version 2026.12\n", stderr);
-    std::string listing_path;
+    Output listing_out{"Listing", {}, {}, {}}, map_out{"Map", {}, {}, {}}, target_out{"Target", {}, {}, {}};
+    Format format = Format::Raw;
+    int processor = 0;
     optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
     int c;
-    while ((c = getopt(argc, argv, "hl:")) != -1) {
+    while ((c = getopt(argc, argv, "hl:f:m:c:")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 'l':
             if (optarg[0] == '\0' || optarg[1] == '\0')
                 return refuse("Empty listing file name, expected -l:listingFile.\n");
-            listing_path = optarg + 1;
+            listing_out.path = optarg + 1;
+            break;
+        case 'm':
+            if (optarg[0] == '\0' || optarg[1] == '\0')
+                return refuse("Empty map file name, expected -m:mapFile.\n");
+            map_out.path = optarg + 1;
+            break;
+        case 'f':
+            if (optarg[0] == '\0' || !parse_format(optarg + 1, format))
+                return refuse("Unknown output format, expected -f:bin, -f:hex or -f:srec.\n");
+            break;
+        case 'c':
+            processor = optarg[0] == '\0' ? -1 : find_cpu(optarg + 1);
+            if (processor < 0)
+                return refuse("Unknown processor, expected -c:tms7020, -c:tms7040, -c:tms7000 or another TMS7000 family name.\n");
             break;
         default: return report_option_error(optopt);
         }
@@ -59,39 +138,53 @@ int run(int argc, char** argv)
     if (argc - optind != 2)
         return refuse("Two arguments required: sourceFile targetFile.\n");
     const std::string source = argv[optind];
-    const std::string target = argv[optind + 1];
-    if (same_file(source, target))
-        return refuse("Target file " + target + " is the source file itself.\n");
-    if (!listing_path.empty() && (same_file(source, listing_path) || listing_path == target))
-        return refuse("Listing file " + listing_path + " is the source or the target file.\n");
+    target_out.path = argv[optind + 1];
+    if (same_file(source, target_out.path))
+        return refuse("Target file " + target_out.path + " is the source file itself.\n");
+    if (!listing_out.path.empty() && (same_file(source, listing_out.path) || listing_out.path == target_out.path))
+        return refuse("Listing file " + listing_out.path + " is the source or the target file.\n");
 
     std::string text, error;
     if (!read_source(source, text, error))
         return refuse(error);
-    const Assembly assembly = assemble(text);
+    Options options;
+    options.path = source;
+    options.now = assembly_time();
+    options.processor = processor;
+    const Assembly assembly = assemble(text, options);
     if (!assembly.errors.empty()) {
         const std::string report = format_errors(source, text, assembly.errors);
         std::fwrite(report.data(), 1, report.size(), stderr);
-        std::fprintf(stderr, "%zu error%s, no file written.\n", assembly.errors.size(),
-                     assembly.errors.size() == 1 ? "" : "s");
+        if (assembly.stopped)
+            std::fprintf(stderr, "Stopped after %zu errors, no file written.\n", assembly.errors.size());
+        else
+            std::fprintf(stderr, "%zu error%s, no file written.\n", assembly.errors.size(),
+                         assembly.errors.size() == 1 ? "" : "s");
         return 1;
     }
-    // Both files are staged before either is put in place, the listing first: after any failure
-    // no target file is written.
-    OutputFile listing_out, target_out;
-    const std::string bytes(assembly.bytes.begin(), assembly.bytes.end());
-    if (!listing_path.empty() && !stage(listing_out, listing_path, listing(assembly), error))
-        return refuse(error);
-    if (!stage(target_out, target, bytes, error))
-        return refuse(error);
-    if (!listing_path.empty()) {
-        if (!commit(listing_out, listing_path, error))
-            return refuse(error);
-        std::fprintf(stderr, "%s file written.\n", listing_path.c_str());
+    // Every output is staged before any is put in place, the listing and the map first: after
+    // any failure no target file is written.
+    std::vector<Output*> outputs;
+    if (!listing_out.path.empty()) {
+        listing_out.bytes = listing(assembly);
+        outputs.push_back(&listing_out);
     }
-    if (!commit(target_out, target, error))
-        return refuse(error);
-    std::fprintf(stderr, "%s file written.\n", target.c_str());
+    if (!map_out.path.empty()) {
+        map_out.bytes = map_text(assembly);
+        outputs.push_back(&map_out);
+    }
+    target_out.bytes = image_text(assembly, format);
+    outputs.push_back(&target_out);
+    if (!check_targets(outputs, source, assembly.inputs))
+        return 1;
+    for (Output* o : outputs)
+        if (!stage(o->file, o->path, o->bytes, error))
+            return refuse(error);
+    for (Output* o : outputs) {
+        if (!commit(o->file, o->path, error))
+            return refuse(error);
+        std::fprintf(stderr, "%s file written.\n", o->path.c_str());
+    }
     return 0;
 }
 

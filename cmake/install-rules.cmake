@@ -74,11 +74,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "devel")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# Static programs (static-link.cmake) need no shared library; otherwise only the C library
-# is shared, since the C++ library and libgcc are linked in.
+# Static programs (static-link.cmake) need no shared library; otherwise the C library is
+# shared, and with TMS_STATIC_LINK off the C++ library and libgcc too.
 find_program(TMS_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TMS_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+elseif(NOT TMS_STATIC_LINK)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
 elseif(NOT TMS_STATIC_PROGRAMS)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6")
 endif()

@@ -17,9 +17,32 @@
 include_guard(GLOBAL)
 include(CheckCXXSourceCompiles)
 
+# A packager who wants the C and C++ libraries shared, as a distribution's programs have them,
+# turns this off; the programs are then linked the toolchain's own way.
+option(TMS_STATIC_LINK "Link the programs fully static where the toolchain can" ON)
+
+# A sanitizer build is one made with the SANITIZE option or with sanitizer flags of the user's
+# own (-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined, or the same in the linker flags, as
+# distributions and users pass them): either way the programs must not be linked static,
+# where the sanitizers' run-time libraries crash them at start-up.
+set(tms_user_flags "${CMAKE_CXX_FLAGS} ${CMAKE_EXE_LINKER_FLAGS}")
+if(CMAKE_BUILD_TYPE)
+  string(TOUPPER "${CMAKE_BUILD_TYPE}" tms_config)
+  string(APPEND tms_user_flags " ${CMAKE_CXX_FLAGS_${tms_config}} ${CMAKE_EXE_LINKER_FLAGS_${tms_config}}")
+endif()
+set(TMS_SANITIZED ${SANITIZE})
+if(tms_user_flags MATCHES "(^|[ \t])-fsanitize=")
+  set(TMS_SANITIZED ON)
+endif()
+
 set(tms_dynamic_link_options -static-libstdc++ -static-libgcc)
 set(TMS_STATIC_PROGRAMS OFF)
-if(NOT SANITIZE)
+if(NOT TMS_STATIC_LINK)
+  set(tms_dynamic_link_options "")
+  message(STATUS "TMS_STATIC_LINK off: the programs are linked with the C and C++ libraries shared")
+elseif(TMS_SANITIZED)
+  message(STATUS "Sanitizer build: the programs are linked with the C library shared")
+else()
   set(CMAKE_REQUIRED_LINK_OPTIONS -static-pie)
   check_cxx_source_compiles("#include <string>\nint main(int, char** argv) { return std::string(argv[0]).empty(); }"
                             TMS_CAN_LINK_STATIC)

@@ -11,7 +11,7 @@ find_program(VALGRIND_PROGRAM valgrind)
 
 function(add_valgrind_test)
   cmake_parse_arguments(PARSE_ARGV 0 vg "" "NAME;STATUS;STDOUT" "COMMAND")
-  if(NOT VALGRIND_PROGRAM OR SANITIZE)
+  if(NOT VALGRIND_PROGRAM OR TMS_SANITIZED)
     return()
   endif()
   if(NOT vg_STDOUT)

@@ -1,13 +1,14 @@
 // The command line of melvox: options -h and -t, then exactly two file operands.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "converter.h"
 #include "messages.h"
+#include "same_file.h"
 
 char* source = nullptr;
 char* target = nullptr;
@@ -16,6 +17,7 @@ int TypeDest = 1;
 namespace {
 
 const char kUsage[] = "Usage: melvox sourceFile targetFile [-t:1|3]\n";
+const char kOptions[] = "ht:";
 
 void select_type(const char* arg)
 {
@@ -43,10 +45,7 @@ void report_bad_option(int opt)
 // Two texts for one existing file would let the target overwrite the score.
 bool same_file(const char* a, const char* b)
 {
-    if (std::strcmp(a, b) == 0)
-        return true;
-    struct stat sa, sb;
-    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return std::strcmp(a, b) == 0 || same_existing_file(a, b);
 }
 
 }  // namespace
@@ -55,9 +54,9 @@ int ManageArguments(int argc, char* argv[])
 {
     optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
     int opt;
-    while ((opt = getopt(argc, argv, "ht:")) != -1) {
+    while ((opt = getopt(argc, argv, kOptions)) != -1) {
         switch (opt) {
-        case 'h': std::fputs(kUsage, stdout); return 1;
+        case 'h': write_stdout(kUsage, sizeof kUsage - 1); return 1;
         case 't': select_type(optarg); break;
         default: report_bad_option(optopt); return 1;
         }
@@ -74,4 +73,19 @@ int ManageArguments(int argc, char* argv[])
         return 1;
     }
     return 0;
+}
+
+bool StdoutIsSource(int argc, char* argv[])
+{
+    // The scan runs quietly on a copy, which it may permute: ManageArguments scans again and
+    // reports what it finds.
+    std::vector<char*> words(argv, argv + argc);
+    words.push_back(nullptr);
+    const int saved_opterr = opterr;
+    opterr = 0;
+    optind = 0;
+    while (getopt(argc, words.data(), kOptions) != -1) {
+    }
+    opterr = saved_opterr;
+    return optind < argc && stdout_is_file(words[static_cast<std::size_t>(optind)]);
 }

@@ -18,6 +18,11 @@ extern int LengthOUT;          // bytes of bufOUT to save, set by a successful c
 // (the reason has been printed).
 int ManageArguments(int argc, char* argv[]);
 
+// Whether standard output is the score file (a regular file that a shell's `>` or `>>` made
+// it), so that the banner and the echo would be written into the score. Checked before the
+// banner; prints nothing.
+bool StdoutIsSource(int argc, char* argv[]);
+
 // Obtains both buffers: 0 on success, 1 after code 6 was reported.
 int init();
 // Reads the source into bufIN: the byte count, 0 after an error was reported.
@@ -26,7 +31,11 @@ int load();
 int save();
 // Releases whatever buffer was obtained.
 void end();
-// The exit status: `status`, or 1 after reporting a standard output that could not be written.
+// Writes n bytes on standard output (the banner, the usage line, the echo); the reason of the
+// first failure is kept for finish.
+void write_stdout(const char* text, std::size_t n);
+// The exit status `status`, once standard output is flushed and closed; an output that could
+// not be written is reported with its reason, and costs the echo only: the status stays.
 int finish(int status);
 
 // Where init obtains its buffers; a test replaces it to make the allocation fail.

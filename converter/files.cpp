@@ -1,6 +1,7 @@
 // The converter's buffers and its two files: the score read whole, the stream written whole.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,18 @@ unsigned char* bufOUT = nullptr;
 int LengthIN = 0;
 int LengthOUT = 0;
 void* (*buffer_alloc)(std::size_t size) = std::malloc;
+
+namespace {
+
+int stdout_errno = 0;  // why standard output first failed, 0 while it has not
+
+}  // namespace
+
+void write_stdout(const char* text, std::size_t n)
+{
+    if (std::fwrite(text, 1, n, stdout) != n && stdout_errno == 0)
+        stdout_errno = errno != 0 ? errno : EIO;
+}
 
 int init()
 {
@@ -83,12 +96,16 @@ int save()
 int finish(int status)
 {
     // Flushed, checked and closed: a write error may show only at any of the three.
-    bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
-    written = close(STDOUT_FILENO) == 0 && written;
-    if (!written) {
-        std::fputs("Cannot write standard output.\n", stderr);
-        return 1;
-    }
+    int err = stdout_errno;
+    if (std::fflush(stdout) != 0 && err == 0)
+        err = errno;
+    if (std::ferror(stdout) && err == 0)
+        err = EIO;
+    if (close(STDOUT_FILENO) != 0 && err == 0)
+        err = errno;
+    // The note stream is what the status speaks of; the echo is only shown.
+    if (err != 0)
+        std::fprintf(stderr, "Cannot write standard output: %s.\n", std::strerror(err));
     return status;
 }
 

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "converter.h"
+
 namespace {
 
 // Message of code n at index n - 1. The texts are part of the program's interface:
@@ -21,17 +23,18 @@ constexpr const char* kMessages[] = {
     "Note duration too long.\n",                     // 10
     "Note stream too long.\n",                       // 11
     "Source file too large.\n",                      // 12
+    "Same file for source file and standard output.\n",  // 13
 };
 // clang-format on
 constexpr int kMessageCount = sizeof kMessages / sizeof kMessages[0];
-static_assert(kMessageCount == kSourceTooLarge, "one message for each code from 1 on");
+static_assert(kMessageCount == kSameOutput, "one message for each code from 1 on");
 
 }  // namespace
 
 void banner()
 {
-    std::fputs("Melvox 2010.02 - converts a text score into a note stream\n", stdout);
-    std::fflush(stdout);
+    static const char kBanner[] = "Melvox 2010.02 - converts a text score into a note stream\n";
+    write_stdout(kBanner, sizeof kBanner - 1);
 }
 
 void erreur(int err)

@@ -13,6 +13,7 @@ constexpr int kBadDuration = 9;      // "Not a correct note duration."
 constexpr int kTooLong = 10;         // "Note duration too long."
 constexpr int kStreamTooLong = 11;   // "Note stream too long."
 constexpr int kSourceTooLarge = 12;  // "Source file too large."
+constexpr int kSameOutput = 13;      // "Same file for source file and standard output."
 
 // Banner printed first by every run, on standard output.
 void banner();

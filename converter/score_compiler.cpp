@@ -86,7 +86,7 @@ constexpr std::size_t kLongestEcho = 64;  // a tab, a name, a comma and a durati
 
 void flush_echo()
 {
-    std::fwrite(echo, 1, echo_used, stdout);
+    write_stdout(echo, echo_used);
     echo_used = 0;
 }
 
@@ -103,7 +103,7 @@ void echo_text(const char* text, std::size_t n)
     if (sizeof echo - echo_used < n)
         flush_echo();
     if (n > sizeof echo) {
-        std::fwrite(text, 1, n, stdout);
+        write_stdout(text, n);
         return;
     }
     std::memcpy(echo + echo_used, text, n);

@@ -1,11 +1,13 @@
 // The command line of koddar.
 #include "arguments.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 
 #include "decoder.h"
@@ -41,6 +43,45 @@ int refuse(const char* message)
 {
     std::fputs(message, stderr);
     return 1;
+}
+
+// Whether two names are one file: the same text, or the same device and inode.
+bool same_file(const char* x, const char* y)
+{
+    if (std::strcmp(x, y) == 0)
+        return true;
+    struct stat sx, sy;
+    return stat(x, &sx) == 0 && stat(y, &sy) == 0 && sx.st_dev == sy.st_dev && sx.st_ino == sy.st_ino;
+}
+
+bool is_standard_output(const char* path)
+{
+    struct stat sp, so;
+    return fstat(STDOUT_FILENO, &so) == 0 && S_ISREG(so.st_mode) && stat(path, &sp) == 0 && sp.st_dev == so.st_dev &&
+           sp.st_ino == so.st_ino;
+}
+
+// No output may be one of the run's inputs: the new map would replace the image or the map it
+// was made from, a listing appended to an input would corrupt it.
+int refuse_outputs_over_inputs(const char* image)
+{
+    const struct {
+        const char* path;
+        const char* role;
+    } inputs[] = {{image, "source"}, {map_file, "map"}};
+    for (const auto& in : inputs) {
+        if (in.path == nullptr)
+            continue;
+        if (map_out != nullptr && same_file(in.path, map_out)) {
+            std::fprintf(stderr, "Same filename for %s and new map files.\n", in.role);
+            return 1;
+        }
+        if (is_standard_output(in.path)) {
+            std::fprintf(stderr, "Same file for %s and standard output.\n", in.role);
+            return 1;
+        }
+    }
+    return 0;
 }
 
 // -c: the processor named by the value, its first character skipped as for the other options.
@@ -111,6 +152,8 @@ int ManageArguments(int argc, char** argv)
         return refuse("One argument required: sourceFile.\n");
     if (map_out != nullptr && map_file == nullptr)
         return refuse("Option -w requires -m.\n");
+    if (refuse_outputs_over_inputs(argv[optind]) != 0)
+        return 1;
     source = argv[optind];
     return 0;
 }

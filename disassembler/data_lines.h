@@ -11,8 +11,9 @@
 
 namespace koddar {
 
-// Room for the longest mapped line: names of kMaxNameLength characters in every operand.
-constexpr std::size_t kMappedLineSize = 256;
+// Room for the longest mapped line: names of kMaxNameLength characters in every operand, a
+// note and a comment of kMaxCommentLength characters from the map.
+constexpr std::size_t kMappedLineSize = 512;
 
 // At most as many bytes on a data line as the longest instruction has.
 constexpr int kDataLineBytes = 4;

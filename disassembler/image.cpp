@@ -8,6 +8,8 @@
 
 namespace koddar {
 
+bool image_cut_short = false;
+
 std::int32_t load(const char* fichier, unsigned char* image)
 {
     std::FILE* file = std::fopen(fichier, "rb");
@@ -18,6 +20,7 @@ std::int32_t load(const char* fichier, unsigned char* image)
     // A directory opens but yields no byte, like an empty file. Bytes past the image size
     // are never read.
     const std::size_t longueur = std::fread(image, 1, kImageSize, file);
+    image_cut_short = longueur == kImageSize && std::fgetc(file) != EOF;
     std::fclose(file);
     if (longueur == 0)
         erreur(kCannotOpen);

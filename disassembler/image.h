@@ -9,4 +9,7 @@ namespace koddar {
 // read, or 0 after erreur(kCannotOpen) when the file cannot be opened or yields no byte.
 std::int32_t load(const char* fichier, unsigned char* image);
 
+// Set by load when the file holds more than kImageSize bytes, of which the rest was not read.
+extern bool image_cut_short;
+
 }  // namespace koddar

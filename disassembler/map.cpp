@@ -2,11 +2,13 @@
 // anything is listed.
 #include "map.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "address.h"
+#include "text.h"
 
 namespace koddar {
 
@@ -25,6 +27,26 @@ bool same(const Token& t, const char* word)
 std::string str(const Token& t)
 {
     return std::string(t.text, t.size);
+}
+
+constexpr std::size_t kShownToken = 40;  // characters of a word quoted in a message
+
+// A word of the map as a message quotes it: at most kShownToken characters and "..." after a
+// longer one, every byte that does not print shown as \xNN, so that junk stays readable.
+std::string quoted(const Token& t)
+{
+    std::string out = "`";
+    for (std::size_t i = 0; i < t.size && i < kShownToken; ++i) {
+        const auto c = static_cast<unsigned char>(t.text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        }
+    }
+    return out + (t.size > kShownToken ? "...'" : "'");
 }
 
 // The reader of one map: keeps the file name for messages and the image for the range checks.
@@ -56,29 +78,48 @@ private:
     bool add_name(std::int32_t at, const Token& t);
     bool add_entry(std::int32_t at);
     bool add_range(std::int32_t start, std::int32_t end, DataKind kind);
+    bool range(const Token* t, int n, DataKind kind);
+    bool reg_or_port(const Token* t, int n, std::vector<std::string>& table, const char* what);
+    MapRoutine* routine(const Token& t);
+
+public:
+    // The directives, each given the line's words t[0..n) (t[0] the directive's own).
     bool code(const Token* t, int n);
     bool label(const Token* t, int n);
-    bool range(const Token* t, int n, DataKind kind);
-    bool vectors(int n);
-    bool reg_or_port(const Token* t, int n, std::vector<std::string>& table, const char* what);
+    bool bytes(const Token* t, int n) { return range(t, n, DataKind::Bytes); }
+    bool words(const Token* t, int n) { return range(t, n, DataKind::Words); }
+    bool addrs(const Token* t, int n) { return range(t, n, DataKind::Addrs); }
+    bool text(const Token* t, int n) { return range(t, n, DataKind::Text); }
+    bool vectors(const Token* t, int n);
+    bool reg(const Token* t, int n) { return reg_or_port(t, n, map_.reg, "Register"); }
+    bool port(const Token* t, int n) { return reg_or_port(t, n, map_.port, "Port"); }
+    bool params(const Token* t, int n);
+    bool noreturn(const Token* t, int n);
+    bool comment(const Token* t, int n);
 
+private:
     const char* path_;
     std::int32_t reloc_;
     std::int32_t length_;
     Map& map_;
     int number_ = 0;
+    Token rest_{"", 0};  // the text of a comment directive: the line after its address
 };
 
-// Like the values of -r, -s and -e: base-16 strtol, saturated to 32 bits; here the whole token
-// must be read.
+// Like the values of -r, -s and -e: base-16 strtol, the whole token read. Eight digits read as
+// the listing prints them, a negative address as its 32-bit two's complement (FFFFFFF0 is
+// -10); beyond 32 bits the value saturates.
 bool Reader::address(const Token& t, std::int32_t& value) const
 {
     const std::string s = str(t);
     char* end = nullptr;
     const long v = std::strtol(s.c_str(), &end, 16);
     if (end != s.c_str() + s.size())
-        return fail("Bad address `" + s + "'.");
-    value = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v);
+        return fail("Bad address " + quoted(t) + ".");
+    if (v > INT32_MAX && v <= static_cast<long>(UINT32_MAX))
+        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+    else
+        value = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v);
     return true;
 }
 
@@ -92,8 +133,34 @@ bool Reader::number(const Token& t, unsigned& value) const
         value = value * 10 + static_cast<unsigned>(t.text[i] - '0');
     }
     if (!ok || value > 255)
-        return fail("Bad number `" + str(t) + "'.");
+        return fail("Bad number " + quoted(t) + ".");
     return true;
+}
+
+// The same letters in any case.
+bool same_letters(const Token& t, std::string_view word)
+{
+    if (t.size != word.size())
+        return false;
+    for (std::size_t i = 0; i < t.size; ++i)
+        if (std::toupper(static_cast<unsigned char>(t.text[i])) != static_cast<unsigned char>(word[i]))
+            return false;
+    return true;
+}
+
+// Rn or Pn (the letter in any case, n decimal 0 to 255, in at most three digits), as kodasm
+// reads registers and ports: n, or -1 for another word.
+int numbered(const Token& t, char letter)
+{
+    if (t.size < 2 || t.size > 4 || std::toupper(static_cast<unsigned char>(t.text[0])) != letter)
+        return -1;
+    int n = 0;
+    for (std::size_t i = 1; i < t.size; ++i) {
+        if (t.text[i] < '0' || t.text[i] > '9')
+            return -1;
+        n = n * 10 + (t.text[i] - '0');
+    }
+    return n <= 255 ? n : -1;
 }
 
 bool name_char(char c, bool first)
@@ -105,12 +172,22 @@ bool Reader::name(const Token& t) const
 {
     for (std::size_t i = 0; i < t.size; ++i)
         if (!name_char(t.text[i], i == 0))
-            return fail("Bad name `" + str(t) + "'.");
+            return fail("Bad name " + quoted(t) + ".");
     if (t.size > kMaxNameLength)
-        return fail("Name `" + str(t) + "' is longer than 32 characters.");
-    // A, B and ST are operands of their own.
-    if (same(t, "A") || same(t, "B") || same(t, "ST"))
+        return fail("Name " + quoted(t) + " is longer than 32 characters.");
+    // A, B and ST are operands of their own; the register and port names kodasm reads (in any
+    // case) would list, and assemble, as another register or port than the code uses.
+    if (same_letters(t, "A") || same_letters(t, "B") || same_letters(t, "ST"))
         return fail("Name `" + str(t) + "' is reserved.");
+    int n = numbered(t, 'P');
+    if (n >= 0)
+        return fail("Name `" + str(t) + "' is reserved for port " + std::to_string(n) + ".");
+    n = numbered(t, 'R');
+    for (unsigned r = 0; r < 256 && n < 0; ++r)
+        if (same_letters(t, register_text_of(r)))
+            n = static_cast<int>(r);
+    if (n >= 0)
+        return fail("Name `" + str(t) + "' is reserved for register " + std::to_string(n) + ".");
     return true;
 }
 
@@ -214,7 +291,7 @@ bool Reader::range(const Token* t, int n, DataKind kind)
 }
 
 // The vectors that lie whole in the image; TRAP 0's at the top.
-bool Reader::vectors(int n)
+bool Reader::vectors(const Token*, int n)
 {
     if (n > 1)
         return fail("Too many fields.");
@@ -253,6 +330,92 @@ bool Reader::reg_or_port(const Token* t, int n, std::vector<std::string>& table,
     return true;
 }
 
+// What a map says of the routine at the address in t, made on first mention.
+MapRoutine* Reader::routine(const Token& t)
+{
+    std::int32_t at = 0;
+    if (!address(t, at))
+        return nullptr;
+    for (MapRoutine& r : map_.routines)
+        if (r.address == at)
+            return &r;
+    map_.routines.push_back({at, 0, false, number_});
+    return &map_.routines.back();
+}
+
+bool Reader::params(const Token* t, int n)
+{
+    if (n < 3)
+        return fail(n < 2 ? "Missing address." : "Missing number.");
+    if (n > 3)
+        return fail("Too many fields.");
+    unsigned count = 0;
+    MapRoutine* r = nullptr;
+    if (!number(t[2], count) || (r = routine(t[1])) == nullptr)
+        return false;
+    if (r->params != 0)
+        return fail("Parameters of this routine already given on line " + std::to_string(r->line) + ".");
+    r->params = static_cast<int>(count);
+    return true;
+}
+
+bool Reader::noreturn(const Token* t, int n)
+{
+    if (n < 2)
+        return fail("Missing address.");
+    if (n > 2)
+        return fail("Too many fields.");
+    MapRoutine* r = routine(t[1]);
+    if (r != nullptr)
+        r->noreturn = true;
+    return r != nullptr;
+}
+
+// The text is the rest of the line as written, '#' and ';' included, without the blanks
+// around it.
+bool Reader::comment(const Token* t, int n)
+{
+    std::int32_t at = 0;
+    if (n < 2)
+        return fail("Missing address.");
+    if (!address(t[1], at))
+        return false;
+    if (rest_.size == 0)
+        return fail("Missing text.");
+    if (rest_.size > kMaxCommentLength)
+        return fail("Comment longer than " + std::to_string(kMaxCommentLength) + " characters.");
+    for (std::size_t i = 0; i < rest_.size; ++i) {
+        const auto c = static_cast<unsigned char>(rest_.text[i]);
+        if ((c < 0x20 && c != '\t') || c == 0x7F)
+            return fail("Control character in comment.");
+    }
+    if (!inside(at))
+        return fail("Address outside the image.");
+    for (const MapComment& c : map_.comments)
+        if (c.address == at)
+            return fail("Address already has the comment on line " + std::to_string(c.line) + ".");
+    map_.comments.push_back({at, str(rest_), number_});
+    return true;
+}
+
+// The directives, by their word.
+struct Directive {
+    const char* word;
+    bool (Reader::*read)(const Token* t, int n);
+};
+
+constexpr Directive kDirectives[] = {
+    {"code", &Reader::code},       {"label", &Reader::label},       {"bytes", &Reader::bytes},
+    {"words", &Reader::words},     {"addrs", &Reader::addrs},       {"text", &Reader::text},
+    {"vectors", &Reader::vectors}, {"reg", &Reader::reg},           {"port", &Reader::port},
+    {"params", &Reader::params},   {"noreturn", &Reader::noreturn}, {"comment", &Reader::comment},
+};
+
+bool blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 bool Reader::line(int number, const char* text, std::size_t size)
 {
     number_ = number;
@@ -263,38 +426,32 @@ bool Reader::line(int number, const char* text, std::size_t size)
         const char c = text[i];
         if (c == '#' || c == ';')
             break;
-        if (c == ' ' || c == '\t' || c == '\r') {
+        if (blank(c)) {
             ++i;
             continue;
         }
         const std::size_t start = i;
-        while (i < size && text[i] != ' ' && text[i] != '\t' && text[i] != '\r' && text[i] != '#' && text[i] != ';')
+        while (i < size && !blank(text[i]) && text[i] != '#' && text[i] != ';')
             ++i;
         if (n == kMaxTokens + 1)
             return fail("Too many fields.");
         t[n++] = {text + start, i - start};
+        if (n == 2 && same(t[0], "comment")) {  // the rest of the line is its text
+            std::size_t end = size;
+            while (i < end && blank(text[i]))
+                ++i;
+            while (end > i && blank(text[end - 1]))
+                --end;
+            rest_ = {text + i, end - i};
+            break;
+        }
     }
     if (n == 0)
         return true;
-    if (same(t[0], "code"))
-        return code(t, n);
-    if (same(t[0], "label"))
-        return label(t, n);
-    if (same(t[0], "bytes"))
-        return range(t, n, DataKind::Bytes);
-    if (same(t[0], "words"))
-        return range(t, n, DataKind::Words);
-    if (same(t[0], "addrs"))
-        return range(t, n, DataKind::Addrs);
-    if (same(t[0], "text"))
-        return range(t, n, DataKind::Text);
-    if (same(t[0], "vectors"))
-        return vectors(n);
-    if (same(t[0], "reg"))
-        return reg_or_port(t, n, map_.reg, "Register");
-    if (same(t[0], "port"))
-        return reg_or_port(t, n, map_.port, "Port");
-    return fail("Unknown directive `" + str(t[0]) + "'.");
+    for (const Directive& d : kDirectives)
+        if (same(t[0], d.word))
+            return (this->*d.read)(t, n);
+    return fail("Unknown directive " + quoted(t[0]) + ".");
 }
 
 }  // namespace
@@ -304,6 +461,8 @@ bool parse_map(const char* text, std::size_t size, const char* path, std::int32_
     Reader reader(path, reloc, length, map);
     int number = 1;
     std::size_t start = 0;
+    if (size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0)  // a UTF-8 byte order mark
+        start = 3;
     while (start < size) {
         const void* nl = std::memchr(text + start, '\n', size - start);
         const std::size_t end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - text) : size;

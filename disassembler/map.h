@@ -10,6 +10,9 @@
 //   text ADDR END [NAME]    ASCII text
 //   vectors                 the TRAP vectors FFD0-FFFF, where loaded, as an addrs table
 //   reg N NAME, port N NAME a name for register N or port N (decimal, 0 to 255)
+//   params ADDR N           the routine at ADDR takes N bytes (decimal) after each call to it
+//   noreturn ADDR           a call to the routine at ADDR does not come back
+//   comment ADDR TEXT       TEXT (the rest of the line) at the end of ADDR's line
 #pragma once
 
 #include <cstddef>
@@ -39,6 +42,20 @@ struct MapName {
     int line;
 };
 
+// What a map says of a routine that code calls: bytes that follow each call, or no return.
+struct MapRoutine {
+    std::int32_t address;  // anywhere, like a name
+    int params;            // bytes after each call; 0 for none
+    bool noreturn;
+    int line;  // the first line that said something of it
+};
+
+struct MapComment {
+    std::int32_t address;  // inside the image
+    std::string text;
+    int line;
+};
+
 struct Map {
     std::vector<MapEntry> entries;  // in the order of the file
     std::vector<MapName> names;     // every address name: label directives, named entries and ranges
@@ -46,9 +63,12 @@ struct Map {
     std::vector<std::string> reg = std::vector<std::string>(256);   // empty: the built-in name
     std::vector<std::string> port = std::vector<std::string>(256);  // empty: Pn
     int vectors_line = 0;                                           // line of `vectors`, 0 when absent
+    std::vector<MapRoutine> routines;                               // in the order of the file, one per address
+    std::vector<MapComment> comments;                               // in the order of the file, one per address
 };
 
 constexpr std::size_t kMaxNameLength = 32;
+constexpr std::size_t kMaxCommentLength = 200;
 constexpr std::size_t kMaxMapSize = 1 << 20;  // a map file is read up to this many bytes
 
 // The TRAP vector table: TRAP n jumps through the word at kVectorTop - 2n, high byte first.

@@ -2,7 +2,9 @@
 #include "map_writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "address.h"
@@ -14,13 +16,12 @@ namespace {
 
 const char* const kKindWord[] = {"bytes", "words", "addrs", "text"};
 
-// An address as the map reader reads it back: a negative one with its sign, since the reader
-// saturates what lies beyond 7FFFFFFF.
+// An address as the listing prints it, and the map reader reads it back: at least four digits,
+// a negative one as its 32-bit two's complement.
 std::string hex4(std::int32_t v)
 {
     char text[16];
-    const long long x = v;
-    std::snprintf(text, sizeof text, x < 0 ? "-%04llX" : "%04llX", x < 0 ? -x : x);
+    std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(v));
     return text;
 }
 
@@ -49,9 +50,14 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
         used_name[i] = true;
         return " " + it->name;
     };
+    // An entry point whose path stopped at once is written as the user gave it, marked: it
+    // reads back to the same listing.
     for (const MapEntry& e : map.entries)
-        out.push_back({e.address, 0, "code " + hex4(e.address) + name_at(e.address)});
-    std::vector<bool> in_range(static_cast<std::size_t>(length), false);  // or an entry point
+        out.push_back(
+            {e.address, 0,
+             "code " + hex4(e.address) + name_at(e.address) +
+                 (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code" : "")});
+    std::vector<bool> in_range(static_cast<std::size_t>(length), false);
     for (const MapRange& r : map.ranges) {
         for (std::int32_t at = r.start; at <= r.end; ++at)
             in_range[static_cast<std::size_t>(sub32(at, reloc))] = true;
@@ -62,26 +68,36 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
                            std::string(kKindWord[static_cast<int>(r.kind)]) + " " + hex4(r.start) + " " + hex4(r.end) +
                                name_at(r.start)});
     }
-    // An entry point whose path stopped at once stays out of the ranges: the map refuses an
-    // entry inside one.
-    for (const MapEntry& e : map.entries)
-        in_range[static_cast<std::size_t>(sub32(e.address, reloc))] = true;
-    // Runs of code (as comments) and of unreached bytes outside the ranges (as bytes ranges).
+    // Runs of code, of the parameters after calls and of unreached bytes outside the ranges, as
+    // comments: what the trace inferred, which an added entry point may change. Uncommented, an
+    // unreached run is a bytes range.
+    enum Run { kCode, kRange, kParams, kUnreached };
+    auto run_at = [&](std::int32_t off) {
+        const auto i = static_cast<std::size_t>(off);
+        return trace.use[i] != Use::Data ? kCode : in_range[i] ? kRange : trace.params[i] ? kParams : kUnreached;
+    };
     for (std::int32_t off = 0; off < length;) {
-        const bool code = trace.use[static_cast<std::size_t>(off)] != Use::Data;
-        const bool free_data = !code && !in_range[static_cast<std::size_t>(off)];
+        const Run run = run_at(off);
         std::int32_t end = off + 1;
-        while (end < length && (trace.use[static_cast<std::size_t>(end)] != Use::Data) == code &&
-               (code || in_range[static_cast<std::size_t>(end)] != free_data))
+        while (end < length && run_at(end) == run)
             ++end;
-        const std::int32_t first = add32(reloc, off);
-        const std::int32_t last = add32(reloc, end - 1);
-        if (code)
-            out.push_back({first, 2, "# code " + hex4(first) + " " + hex4(last)});
-        else if (free_data)
-            out.push_back({first, 1, "bytes " + hex4(first) + " " + hex4(last) + name_at(first)});
+        const std::string span = hex4(add32(reloc, off)) + " " + hex4(add32(reloc, end - 1));
+        if (run == kCode)
+            out.push_back({add32(reloc, off), 2, "# code " + span});
+        else if (run == kParams)
+            out.push_back({add32(reloc, off), 2, "# bytes " + span + " ; parameters of a call"});
+        else if (run == kUnreached)
+            out.push_back({add32(reloc, off), 2, "# bytes " + span + " ; not reached"});
         off = end;
     }
+    for (const MapRoutine& r : map.routines) {
+        if (r.params != 0)
+            out.push_back({r.address, 4, "params " + hex4(r.address) + " " + std::to_string(r.params)});
+        if (r.noreturn)
+            out.push_back({r.address, 4, "noreturn " + hex4(r.address)});
+    }
+    for (const MapComment& c : map.comments)
+        out.push_back({c.address, 5, "comment " + hex4(c.address) + " " + c.text});
     for (std::size_t i = 0; i < trace.labels.size(); ++i)
         if (!used_name[i])
             out.push_back(
@@ -102,11 +118,23 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     return text;
 }
 
-bool write_whole_file(const char* path, const std::string& text)
+int write_whole_file(const char* path, const std::string& text)
 {
     OutputFile out;
-    return out.open(path) == OutputFile::kOk && out.write(text.data(), text.size()) == OutputFile::kOk &&
-           out.commit() == OutputFile::kOk;
+    if (out.open(path) == OutputFile::kOk && out.write(text.data(), text.size()) == OutputFile::kOk &&
+        out.commit() == OutputFile::kOk)
+        return 0;
+    return out.error() != 0 ? out.error() : EIO;
+}
+
+bool write_map_file(const char* path, const std::string& text)
+{
+    if (const int err = write_whole_file(path, text)) {
+        std::fprintf(stderr, "Cannot write map file %s: %s.\n", path, std::strerror(err));
+        return false;
+    }
+    std::fprintf(stderr, "%s file written.\n", path);
+    return true;
 }
 
 }  // namespace koddar

@@ -15,7 +15,10 @@ namespace koddar {
 std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc);
 
 // Writes text to path whole or not at all, through the output file module that every program
-// writing a file shares. False when it could not be written.
-bool write_whole_file(const char* path, const std::string& text);
+// writing a file shares. 0, or the reason (an errno value) when it could not be written.
+int write_whole_file(const char* path, const std::string& text);
+
+// Writes the inferred map to path and says so on the standard error, or why not: false then.
+bool write_map_file(const char* path, const std::string& text);
 
 }  // namespace koddar

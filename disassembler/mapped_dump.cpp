@@ -57,6 +57,13 @@ void report(const Stop& s)
         std::fprintf(stderr, "The instruction at %s runs into %s, reached from %s.\n", at.c_str(),
                      hex4(s.other).c_str(), from.c_str());
         break;
+    case Stop::InParams:
+        std::fprintf(stderr, "%s is in the parameters of the call at %s, reached from %s.\n", at.c_str(),
+                     hex4(s.other).c_str(), from.c_str());
+        break;
+    case Stop::Params:
+        std::fprintf(stderr, "The parameters of the call at %s run into %s.\n", at.c_str(), hex4(s.other).c_str());
+        break;
     }
 }
 
@@ -65,13 +72,36 @@ const char* plural(std::int32_t n, const char* one, const char* many)
     return n == 1 ? one : many;
 }
 
+}  // namespace
+
 void summary(const Trace& t)
 {
-    std::fprintf(stderr, "%d %s of code, %d %s of data, %d %s, %d %s not followed.\n", t.code_bytes,
+    std::fprintf(stderr, "%d %s of code, %d %s of data, %d %s, %d %s not followed", t.code_bytes,
                  plural(t.code_bytes, "byte", "bytes"), t.data_bytes, plural(t.data_bytes, "byte", "bytes"), t.entries,
                  plural(t.entries, "entry point", "entry points"), t.not_followed,
                  plural(t.not_followed, "branch", "branches"));
+    if (t.unused_vectors != 0)
+        std::fprintf(stderr, ", %d %s", t.unused_vectors, plural(t.unused_vectors, "unused vector", "unused vectors"));
+    std::fputs(".\n", stderr);
 }
+
+// The paths that stopped, and the map's labels that no line can carry: inside an instruction.
+void report_trace(const Trace& trace)
+{
+    for (const Stop& s : trace.stops)
+        report(s);
+    for (const MapName& n : trace.labels) {  // in address order; only the map's lie inside one
+        std::int32_t off = sub32(n.address, reloc);
+        if (off < 0 || off >= static_cast<std::int32_t>(trace.use.size()) || trace.use[index(off)] != Use::CodeMore)
+            continue;
+        while (trace.use[index(off)] != Use::Code)
+            --off;
+        std::fprintf(stderr, "Label `%s' at %s is inside the instruction at %s.\n", n.name.c_str(),
+                     hex4(n.address).c_str(), hex4(add32(reloc, off)).c_str());
+    }
+}
+
+namespace {
 
 std::string_view note_text(Note n)
 {
@@ -82,6 +112,15 @@ std::string_view note_text(Note n)
     case Note::NoVector: return " ; vector not loaded, not followed";
     }
     return "";
+}
+
+// The map's comment at the end of a line.
+void put_comment(Line& line, const std::string* comment)
+{
+    if (comment == nullptr)
+        return;
+    line.put(" ; ");
+    line.put(comment->data(), comment->size());
 }
 
 // Lines go out through one buffer, as the plain listing's do.
@@ -126,20 +165,21 @@ public:
 
 private:
     Use use(std::int32_t off) const { return trace_.use[static_cast<std::size_t>(off)]; }
-    void label(std::int32_t off);
-    std::int32_t instruction(std::int32_t off);
-    std::int32_t data(std::int32_t off, std::int32_t to);
+    bool label(std::int32_t off, const std::string* comment);
+    std::int32_t instruction(std::int32_t off, const std::string* comment);
+    std::int32_t data(std::int32_t off, std::int32_t to, const std::string* comment);
 
     const Trace& trace_;
     std::vector<int> range_;  // per offset: index of its map range, -1 outside ranges
     std::vector<DataKind> kind_;
 };
 
-void Lister::label(std::int32_t off)
+// The label line, with the map's comment for the address; false when there is no label.
+bool Lister::label(std::int32_t off, const std::string* comment)
 {
     const std::string* name = symbols->at_offset(off);
     if (name == nullptr)
-        return;
+        return false;
     const std::int32_t at = add32(reloc, off);
     const auto& refs = trace_.refs;
     const auto first =
@@ -150,24 +190,28 @@ void Lister::label(std::int32_t off)
     Line line;
     label_line(line, at, name->data(), name->size(), refs.data() + (first - refs.begin()),
                static_cast<std::size_t>(last - first));
+    put_comment(line, comment);
     print(line.text(), line.size());
+    return true;
 }
 
 // The instruction's line, with the note of a flow the trace did not follow. A four-digit
 // address's line is written in place in the output buffer; a wider one is assembled here from
 // the decoder's columns, not taken from Dasmtms7020's line store: with names an operand column
 // outgrows a plain line.
-std::int32_t Lister::instruction(std::int32_t off)
+std::int32_t Lister::instruction(std::int32_t off, const std::string* comment)
 {
     const std::string_view note = note_text(trace_.note[index(off)]);
     static_assert(sizeof out > kMappedLineSize, "a whole line fits in the output buffer");
     if (sizeof out - out_used < kMappedLineSize + 1)
         flush_lines();
-    if (const std::size_t size = write_four_digit_line(out + out_used, kMappedLineSize - note.size(), off)) {
-        std::memcpy(out + out_used + size, note.data(), note.size());
-        out[out_used + size + note.size()] = '\n';
-        out_used += size + note.size() + 1;
-        return a;
+    if (comment == nullptr) {
+        if (const std::size_t size = write_four_digit_line(out + out_used, kMappedLineSize - note.size(), off)) {
+            std::memcpy(out + out_used + size, note.data(), note.size());
+            out[out_used + size + note.size()] = '\n';
+            out_used += size + note.size() + 1;
+            return a;
+        }
     }
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
@@ -178,25 +222,29 @@ std::int32_t Lister::instruction(std::int32_t off)
     line.pad_to(kOperandColumn);
     line.put(param, param_length);
     line.put(note.data(), note.size());
+    put_comment(line, comment);
     print(line.text(), line.size());
     return next;
 }
 
 // A data line: up to kDataLineBytes bytes of one kind, cut at the window's end, at a label, at
 // code and at the edge of a range.
-std::int32_t Lister::data(std::int32_t off, std::int32_t to)
+std::int32_t Lister::data(std::int32_t off, std::int32_t to, const std::string* comment)
 {
     const Use u = use(off);
     const int range = u == Use::Data ? range_[static_cast<std::size_t>(off)] : -1;
     const DataKind kind = range >= 0 ? kind_[static_cast<std::size_t>(range)] : DataKind::Bytes;
     int count = 1;
     while (count < kDataLineBytes && off + count < to && use(off + count) == u &&
-           (u != Use::Data || range_[index(off + count)] == range) && symbols->at_offset(off + count) == nullptr)
+           (u != Use::Data || range_[index(off + count)] == range) && symbols->at_offset(off + count) == nullptr &&
+           trace_.params[index(off + count)] == trace_.params[index(off)] &&
+           symbols->comment_at(off + count) == nullptr)
         ++count;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1)
         count &= ~1;
     Line line;
     data_line(line, add32(reloc, off), buffer + off, count, kind);
+    put_comment(line, comment);
     print(line.text(), line.size());
     return off + count;
 }
@@ -205,9 +253,10 @@ void Lister::list(std::int32_t from, std::int32_t to)
 {
     std::int32_t off = from;
     while (off < to) {
-        if (use(off) != Use::CodeMore)
-            label(off);
-        off = use(off) == Use::Code ? instruction(off) : data(off, to);
+        const std::string* comment = symbols->comment_at(off);
+        if (use(off) != Use::CodeMore && label(off, comment))
+            comment = nullptr;  // shown on the label's line
+        off = use(off) == Use::Code ? instruction(off, comment) : data(off, to, comment);
     }
 }
 
@@ -228,15 +277,9 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
     if (!read_map(map_path, reloc, loaded_length, map))
         return 1;
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
-    for (const Stop& s : trace.stops)
-        report(s);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
+    report_trace(trace);
+    if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
+        return 1;
     list_mapped(map, trace, a, nb);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         erreur(kCannotWrite);

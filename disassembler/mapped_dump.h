@@ -16,6 +16,11 @@ namespace koddar {
 // output as the trace found them, with the names of the map and the trace in the operands.
 void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int32_t to);
 
+// On the standard error: the paths that stopped and the map's labels inside an instruction,
+// before the listing; the summary line after it.
+void report_trace(const Trace& trace);
+void summary(const Trace& trace);
+
 int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path);
 
 }  // namespace koddar

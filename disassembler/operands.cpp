@@ -370,6 +370,12 @@ constexpr PatternOf opcode_pattern = make_pattern_of();
 
 }  // namespace
 
+std::string_view register_text_of(unsigned n)
+{
+    const Piece<15>& p = register_text.row[n & 0xFF];
+    return {p.text, p.size};
+}
+
 void Decod(int op, int p1, int p2, int p3)
 {
     // The hex column holds at most 8 address digits, a blank, the opcode and 3 operand bytes.

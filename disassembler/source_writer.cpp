@@ -21,7 +21,9 @@
 #include "data_lines.h"
 #include "decoder.h"
 #include "map.h"
+#include "image.h"
 #include "map_writer.h"
+#include "mapped_dump.h"
 #include "opcode_map.h"
 #include "processor.h"
 #include "symbols.h"
@@ -35,6 +37,8 @@ namespace {
 constexpr std::size_t kSourceMnemonic = 8;
 constexpr std::size_t kSourceOperand = 15;
 constexpr std::size_t kSourceComment = 40;
+constexpr int kSourceDataBytes = 16;  // on a BYTE or WORD line
+constexpr int kSourceTextBytes = 64;  // on a TEXT line
 
 unsigned byte_at(std::int32_t off)
 {
@@ -56,40 +60,16 @@ std::string hex4(std::uint32_t v)
     return std::string(text, n);
 }
 
-// Names kodasm reads as registers or ports cannot be labels there: A, B, ST, Rn, Pn and every
-// name the decoder prints for a register.
-bool register_like(const std::string& name)
-{
-    static const std::unordered_set<std::string> names = [] {
-        std::unordered_set<std::string> set = {"A", "B", "ST"};
-        unsigned char* const saved = buffer;
-        const std::int32_t saved_length = loaded_length;
-        unsigned char bytes[2] = {0xD2, 0};  // DEC with a register operand
-        buffer = bytes;
-        loaded_length = 2;
-        char line[kLineSize];
-        for (int n = 0; n < 256; ++n) {
-            bytes[1] = static_cast<unsigned char>(n);
-            Dasmtms7020(line, 0);
-            set.insert(param);
-        }
-        buffer = saved;
-        loaded_length = saved_length;
-        return set;
-    }();
-    std::string u = name;
-    for (char& c : u)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (u.size() >= 2 && (u[0] == 'R' || u[0] == 'P') && u.find_first_not_of("0123456789", 1) == std::string::npos)
-        return true;
-    return names.count(u) != 0;
-}
-
 class Writer {
 public:
     Writer(std::FILE* out, const Map* map, const Trace* trace, const Symbols* names)
         : out_(out), map_(map), trace_(trace), names_(names)
     {
+        // Source places nothing past FFFF: an image that runs on is cut there.
+        if (reloc >= 0 && loaded_length > sub32(0x10000, reloc)) {
+            limit_ = sub32(0x10000, reloc);
+            cut_text_ = "cut off at address FFFF";
+        }
         if (map_ == nullptr)
             return;
         range_.assign(trace_->use.size(), -1);
@@ -105,16 +85,18 @@ public:
 private:
     bool mapped() const { return map_ != nullptr; }
     Use use(std::int32_t off) const { return mapped() ? trace_->use[static_cast<std::size_t>(off)] : Use::Code; }
-    const std::string* name_at(std::int32_t off) const;
+    const std::string* name_at(std::int32_t off) const { return mapped() ? names_->at_offset(off) : nullptr; }
     const std::string* name_of(std::int32_t address) const;
-    const std::string* reg_name(unsigned n) const;
-    const std::string* port_name(unsigned n) const;
+    const std::string* reg_name(unsigned n) const { return mapped() ? names_->reg(n) : nullptr; }
+    const std::string* port_name(unsigned n) const { return mapped() ? names_->port(n) : nullptr; }
+    const std::string* comment_at(std::int32_t off) const { return mapped() ? names_->comment_at(off) : nullptr; }
+    bool cuts_data(std::int32_t off, std::int32_t at) const;
 
     void line(const char* mnemonic, const std::string& operands, const std::string& comment = "");
     void equ(const std::string& name, const std::string& value);
     void definitions(std::int32_t from, std::int32_t to);
-    std::int32_t instruction(std::int32_t off);
-    std::int32_t data(std::int32_t off, std::int32_t to);
+    std::int32_t instruction(std::int32_t off, const std::string* comment);
+    std::int32_t data(std::int32_t off, std::int32_t to, const std::string* comment);
     std::string operand(int kind, const char* printed, std::int32_t off) const;
 
     std::FILE* out_;
@@ -125,30 +107,16 @@ private:
     std::vector<int> range_;                // per offset: index of its map range, -1 outside ranges
     std::vector<bool> line_start_;          // per offset: a line of the source starts there
     std::unordered_set<std::string> used_;  // names written as labels or EQUs
+    std::int32_t limit_ = loaded_length;    // the end of what the source can place
+    const char* cut_text_ = "cut off by the end of the image";
 };
 
-const std::string* Writer::name_at(std::int32_t off) const
-{
-    const std::string* name = mapped() ? names_->at_offset(off) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
-}
-
+// Names outside 0000 to FFFF are left out: source cannot place them, and no 16-bit operand
+// reaches them.
 const std::string* Writer::name_of(std::int32_t address) const
 {
-    const std::string* name = mapped() ? names_->address(address) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
-}
-
-const std::string* Writer::reg_name(unsigned n) const
-{
-    const std::string* name = mapped() ? names_->reg(n) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
-}
-
-const std::string* Writer::port_name(unsigned n) const
-{
-    const std::string* name = mapped() ? names_->port(n) : nullptr;
-    return name != nullptr && !register_like(*name) ? name : nullptr;
+    const std::int32_t at = program_address(address, within_16_bits(reloc, loaded_length));
+    return mapped() && at >= 0 && at <= 0xFFFF ? names_->address(at) : nullptr;
 }
 
 void Writer::line(const char* mnemonic, const std::string& operands, const std::string& comment)
@@ -204,22 +172,29 @@ std::string Writer::operand(int kind, const char* printed, std::int32_t off) con
     }
 }
 
-std::int32_t Writer::instruction(std::int32_t off)
+// The map's comment after a comment of the writer's own.
+std::string joined(std::string own, const std::string* comment)
+{
+    if (comment == nullptr)
+        return own;
+    return own.empty() ? *comment : own + " ; " + *comment;
+}
+
+std::int32_t Writer::instruction(std::int32_t off, const std::string* comment)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
     const Opcode& entry = active_map()[byte_at(off)];
-    const bool cut =
-        next > loaded_length || (mapped() && next > off + 1 && use(std::min(next, loaded_length) - 1) != Use::CodeMore);
+    const bool cut = next > limit_ || (mapped() && next > off + 1 && use(std::min(next, limit_) - 1) != Use::CodeMore);
     if (cut || entry.op == UNDEF || entry.op == LVDP) {
         std::string bytes;
-        const std::int32_t end = std::min(next, loaded_length);
+        const std::int32_t end = std::min(next, limit_);
         for (std::int32_t i = off; i < end; ++i)
             bytes += (i == off ? "" : ",") + hex2(byte_at(i));
-        std::string comment = mnemo;
+        std::string own = mnemo;
         if (param[0] != '\0')
-            comment += std::string(" ") + param;
-        line("BYTE", bytes, next > loaded_length ? "cut off by the end of the image" : comment);
+            own += std::string(" ") + param;
+        line("BYTE", bytes, joined(next > limit_ ? cut_text_ : own, comment));
         return end;
     }
     // The operands the decoder printed, one piece each, in the order of the bytes they read.
@@ -242,21 +217,32 @@ std::int32_t Writer::instruction(std::int32_t off)
         operands += operand(kind, printed.c_str(), at);
         at += size;
     }
-    line(mnemo, operands);
+    line(mnemo, operands, joined("", comment));
     return next;
 }
 
-// A directive of up to kDataLineBytes bytes of one kind, cut where the mapped listing cuts its
-// data lines: at the window's end, a label, code and the edge of a range.
-std::int32_t Writer::data(std::int32_t off, std::int32_t to)
+// Whether a data line that starts at `off` ends before `at`: at a label, a comment, code, the
+// edge of a range or of a call's parameters, where the mapped listing cuts its lines too.
+bool Writer::cuts_data(std::int32_t off, std::int32_t at) const
+{
+    const Use u = use(off);
+    return use(at) != u || name_at(at) != nullptr || comment_at(at) != nullptr ||
+           (u == Use::Data &&
+            (range_[static_cast<std::size_t>(off)] != range_[static_cast<std::size_t>(at)] ||
+             trace_->params[static_cast<std::size_t>(off)] != trace_->params[static_cast<std::size_t>(at)]));
+}
+
+// A directive of up to kSourceDataBytes bytes of one kind (a text up to its terminating 00),
+// cut where the mapped listing cuts its data lines and at the window's end.
+std::int32_t Writer::data(std::int32_t off, std::int32_t to, const std::string* comment)
 {
     const Use u = use(off);
     const int range = u == Use::Data ? range_[static_cast<std::size_t>(off)] : -1;
     const DataKind kind = range >= 0 ? map_->ranges[static_cast<std::size_t>(range)].kind : DataKind::Bytes;
+    const int most = kind == DataKind::Text ? kSourceTextBytes : kSourceDataBytes;
     int count = 1;
-    while (count < kDataLineBytes && off + count < to && off + count < loaded_length && use(off + count) == u &&
-           (u != Use::Data || range_[static_cast<std::size_t>(off) + static_cast<std::size_t>(count)] == range) &&
-           names_->at_offset(off + count) == nullptr)
+    while (count < most && off + count < to && off + count < limit_ && !cuts_data(off, off + count) &&
+           !(kind == DataKind::Text && byte_at(off + count - 1) == 0))
         ++count;
     std::string values;
     if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1) {
@@ -266,14 +252,15 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to)
             const std::string* name = kind == DataKind::Addrs ? name_of(static_cast<std::int32_t>(word)) : nullptr;
             values += (i == 0 ? "" : ",") + (name != nullptr ? *name : hex4(word));
         }
-        line("WORD", values);
+        line("WORD", values, joined("", comment));
         return off + count;
     }
     if (kind == DataKind::Text) {
         bool quoted = false;
         for (int i = 0; i < count; ++i) {
             const unsigned c = byte_at(off + i);
-            const bool printable = c >= 0x20 && c < 0x7F && c != '"';
+            // kodasm reads a backslash in a string as the start of an escape.
+            const bool printable = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
             if (printable && !quoted)
                 values += values.empty() ? "\"" : ",\"";
             else if (!printable && quoted)
@@ -286,12 +273,12 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to)
         }
         if (quoted)
             values += "\"";
-        line("TEXT", values);
+        line("TEXT", values, joined("", comment));
         return off + count;
     }
     for (int i = 0; i < count; ++i)
         values += (i == 0 ? "" : ",") + hex2(byte_at(off + i));
-    line("BYTE", values);
+    line("BYTE", values, joined("", comment));
     return off + count;
 }
 
@@ -304,7 +291,7 @@ void Writer::definitions(std::int32_t from, std::int32_t to)
         line_start_[static_cast<std::size_t>(off)] = true;
         if (use(off) == Use::Code) {
             char ligne[kLineSize];
-            off = std::min(Dasmtms7020(ligne, off), std::max(off + 1, loaded_length));
+            off = std::min(Dasmtms7020(ligne, off), std::max(off + 1, limit_));
         } else {
             ++off;  // data lines are cut at every label, so each labelled data byte starts one
         }
@@ -315,14 +302,19 @@ void Writer::definitions(std::int32_t from, std::int32_t to)
         if (const std::string* p = port_name(n))
             equ(*p, "P" + std::to_string(n));
     }
+    int left_out = 0;
     for (const MapName& label : trace_->labels) {
         const std::int32_t off = sub32(label.address, reloc);
         const bool here = off >= 0 && off < to && off >= from && line_start_[static_cast<std::size_t>(off)] &&
                           names_->at_offset(off) == &label.name;
-        if (register_like(label.name) || here || !used_.insert(label.name).second)
-            continue;
-        equ(label.name, hex4(static_cast<std::uint32_t>(label.address)));
+        if (label.address < 0 || label.address > 0xFFFF)
+            ++left_out;
+        else if (!here && used_.insert(label.name).second)
+            equ(label.name, hex4(static_cast<std::uint32_t>(label.address)));
     }
+    if (left_out != 0)
+        std::fprintf(stderr, "%d %s outside addresses 0000 to FFFF left out of the source.\n", left_out,
+                     left_out == 1 ? "name" : "names");
 }
 
 void Writer::write(std::int32_t from, std::int32_t to)
@@ -334,18 +326,33 @@ void Writer::write(std::int32_t from, std::int32_t to)
         line("CPU", "TMS7000");
     line("ORG", hex4(static_cast<std::uint32_t>(add32(reloc, from))));
     for (std::int32_t off = from; off < to;) {
+        const std::string* comment = comment_at(off);
         if (use(off) != Use::CodeMore) {
-            if (const std::string* label = name_at(off))
-                std::fprintf(out_, "%s:\n", label->c_str());
+            if (const std::string* label = name_at(off)) {
+                if (comment != nullptr) {  // on the label's line
+                    std::string text = *label + ":";
+                    text.resize(std::max(text.size() + 1, kSourceComment), ' ');
+                    std::fprintf(out_, "%s; %s\n", text.c_str(), comment->c_str());
+                    comment = nullptr;
+                } else {
+                    std::fprintf(out_, "%s:\n", label->c_str());
+                }
+            }
         }
-        off = use(off) == Use::Code ? instruction(off) : data(off, to);
+        off = use(off) == Use::Code ? instruction(off, comment) : data(off, to, comment);
     }
 }
 
-bool fits_16_bits()
+// The window, from offset `from` up to `to`, within the 16-bit address space, and the whole
+// file loaded.
+bool fits_16_bits(std::int32_t from, std::int32_t to)
 {
-    const long long first = reloc;
-    const long long last = first + loaded_length - 1;
+    if (image_cut_short) {
+        std::fprintf(stderr, "Source output needs a file of at most %d bytes.\n", kImageSize);
+        return false;
+    }
+    const long long first = static_cast<long long>(reloc) + from;
+    const long long last = static_cast<long long>(reloc) + to - 1;
     if (first >= 0 && last <= 0xFFFF)
         return true;
     std::fputs("Source output needs the image within addresses 0000 to FFFF.\n", stderr);
@@ -365,7 +372,7 @@ int finish(std::FILE* out)
 
 int write_source(std::FILE* out, std::int32_t nb)
 {
-    if (!fits_16_bits())
+    if (!fits_16_bits(a, nb))
         return 1;
     Writer(out, nullptr, nullptr, nullptr).write(a, nb);
     return finish(out);
@@ -373,7 +380,7 @@ int write_source(std::FILE* out, std::int32_t nb)
 
 int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, const char* write_path)
 {
-    if (!fits_16_bits())
+    if (!fits_16_bits(a, nb))
         return 1;
     Map map;
     if (!read_map(map_path, reloc, loaded_length, map))
@@ -383,19 +390,18 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
 
 int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
 {
-    if (!fits_16_bits())
+    if (!fits_16_bits(a, nb))
         return 1;
     const Trace trace = trace_image(map, buffer, loaded_length, reloc);
-    if (write_path != nullptr) {
-        if (!write_whole_file(write_path, inferred_map(map, trace, reloc))) {
-            std::fputs("Cannot write map file.\n", stderr);
-            return 1;
-        }
-        std::fprintf(stderr, "%s file written.\n", write_path);
-    }
+    report_trace(trace);
+    if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
+        return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
-    return finish(out);
+    if (finish(out) != 0)
+        return 1;
+    summary(trace);
+    return 0;
 }
 
 }  // namespace koddar

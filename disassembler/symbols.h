@@ -20,6 +20,9 @@ public:
     const std::string* at_offset(std::int32_t offset) const;
     const std::string* reg(unsigned n) const { return name_or_null(map_.reg[n & 0xFF]); }
     const std::string* port(unsigned n) const { return name_or_null(map_.port[n & 0xFF]); }
+    // The map's comments for the line that starts at an offset: those of its address and, for
+    // an instruction, of the bytes inside it, joined; nullptr where there is none.
+    const std::string* comment_at(std::int32_t offset) const;
 
 private:
     static const std::string* name_or_null(const std::string& s) { return s.empty() ? nullptr : &s; }
@@ -27,7 +30,13 @@ private:
     const Map& map_;
     const Trace& trace_;
     std::int32_t reloc_;
+    bool wraps_;                           // addresses wrap at 16 bits: the image lies within 0000-FFFF
     std::vector<std::int32_t> by_offset_;  // index into trace_.labels, -1 for none
+    struct Comment {
+        std::int32_t offset;
+        std::string text;
+    };
+    std::vector<Comment> comments_;  // by offset
 };
 
 // The names the operand formatter uses; nullptr (the default) prints every operand as a number.

@@ -42,18 +42,21 @@ struct Flow {
     std::int32_t target[2]{};  // addresses
     bool reads = false;        // a direct or indexed data address
     std::int32_t data = 0;     // its address
+    bool call = false;         // CALL or TRAP: the first target is a routine that returns
     Note note = Note::None;
 };
 
 // What an opcode's operands mean to the flow, made once from the opcode map: where the
 // operand bytes of a branch address, a displacement or a data address start (0: none), and
-// the flow's own rules. A BR or CALL through an index or a register cannot be followed.
+// the flow's own rules. A BR or CALL through an index or a register cannot be followed; one
+// through an index reads its table.
 struct FlowShape {
     std::uint8_t address_at = 0;       // K_ADDR: the target address
     std::uint8_t displacement_at = 0;  // K_REL: always the last byte
     std::uint8_t data_at = 0;          // K_DIRECT, or K_INDEXED other than BR and CALL
     bool ends = false;                 // JMP, BR, RETS, RETI: no next instruction
     bool trap = false;                 // TRAP: the target is read from the vector table
+    bool call = false;                 // CALL or TRAP
     Note note = Note::None;
 };
 
@@ -66,6 +69,7 @@ constexpr std::array<FlowShape, 256> make_flow_shapes()
         const bool jumps = e.op == BR || e.op == CALL;
         s.ends = e.op == JMP || e.op == BR || e.op == RETS || e.op == RETI;
         s.trap = e.op == TRAP;
+        s.call = e.op == CALL || e.op == TRAP;
         int at = 1;  // the operand bytes, in order
         for (int kind : {e.p1, e.p2, e.p3}) {
             const auto here = static_cast<std::uint8_t>(at);
@@ -73,9 +77,9 @@ constexpr std::array<FlowShape, 256> make_flow_shapes()
                 s.address_at = here;
             else if (kind == K_REL)
                 s.displacement_at = here;
-            else if (kind == K_DIRECT || (kind == K_INDEXED && !jumps))
+            else if (kind == K_DIRECT || kind == K_INDEXED)
                 s.data_at = here;
-            else if (kind == K_INDEXED)
+            if (kind == K_INDEXED && jumps)
                 s.note = Note::Indexed;
             else if (kind == K_INDIRECT && jumps)
                 s.note = Note::Indirect;
@@ -94,10 +98,18 @@ static_assert(opcode_map_checks::every_row([](unsigned c, const Opcode&) {
 class Tracer {
 public:
     Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
-        : map_(map), image_(image), length_(length), reloc_(reloc)
+        : map_(map),
+          image_(image),
+          length_(length),
+          reloc_(reloc),
+          wraps_(within_16_bits(reloc, length)),
+          routines_(map.routines)
     {
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
         t_.note.assign(static_cast<std::size_t>(length), Note::None);
+        t_.params.assign(static_cast<std::size_t>(length), false);
+        std::sort(routines_.begin(), routines_.end(),
+                  [](const MapRoutine& x, const MapRoutine& y) { return x.address < y.address; });
         if (!map.ranges.empty())
             range_line_.assign(static_cast<std::size_t>(length), 0);
         for (const MapRange& r : map.ranges)
@@ -123,9 +135,12 @@ private:
     int range_line(std::int32_t off) const { return range_line_.empty() ? 0 : range_line_[index(off)]; }
 
     Flow flow(std::int32_t off) const;
+    const MapRoutine* routine(std::int32_t address) const;
     void follow(Path path);
     void linear();
     bool placeable(std::int32_t off, int length, const Path& path);
+    bool place_params(std::int32_t off, int count, const Path& path);
+    std::int32_t call_before(std::int32_t off) const;
     void mark(std::int32_t off, int length, const Flow& f);
     void stop(Stop::Why why, std::int32_t at, std::int32_t other, const Path& path)
     {
@@ -138,6 +153,8 @@ private:
     const unsigned char* image_;
     std::int32_t length_;
     std::int32_t reloc_;
+    bool wraps_;                        // branches wrap at 16 bits: the image lies within 0000-FFFF
+    std::vector<MapRoutine> routines_;  // the map's, by address
     Trace t_;
     std::vector<int> range_line_;  // per offset: the map line of its data range; empty without ranges
     std::vector<Path> work_;
@@ -154,8 +171,10 @@ Flow Tracer::flow(std::int32_t off) const
         f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
     if (shape.displacement_at != 0) {  // the target is the next instruction plus d
         const std::int32_t next = address(add32(off, kLengths[opcode]));
-        f.target[f.targets++] = add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at))));
+        f.target[f.targets++] =
+            program_address(add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), wraps_);
     }
+    f.call = shape.call;
     if (shape.data_at != 0) {
         f.reads = true;
         f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
@@ -170,18 +189,51 @@ Flow Tracer::flow(std::int32_t off) const
     return f;
 }
 
+const MapRoutine* Tracer::routine(std::int32_t address) const
+{
+    const auto it = std::lower_bound(routines_.begin(), routines_.end(), address,
+                                     [](const MapRoutine& r, std::int32_t x) { return r.address < x; });
+    return it != routines_.end() && it->address == address ? &*it : nullptr;
+}
+
 // Whether an instruction of `length` bytes fits at `off`: all its bytes loaded, none already
-// code or declared data. The opcode byte itself has been checked.
+// code, declared data or a call's parameters. The opcode byte itself has been checked.
 bool Tracer::placeable(std::int32_t off, int length, const Path& path)
 {
     for (int i = 1; i < length; ++i) {
         const std::int32_t at = off + i;
-        if (!inside(at) || t_.use[static_cast<std::size_t>(at)] != Use::Data || range_line(at) != 0) {
+        if (!inside(at) || t_.use[index(at)] != Use::Data || range_line(at) != 0 || t_.params[index(at)]) {
             stop(Stop::Overlap, address(off), address(at), path);
             return false;
         }
     }
     return true;
+}
+
+// The `count` parameter bytes after a call, from `off` on, when they are all loaded and free;
+// path.from is the call.
+bool Tracer::place_params(std::int32_t off, int count, const Path& path)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::int32_t at = off + i;
+        if (!inside(at) || t_.use[index(at)] != Use::Data || range_line(at) != 0 || t_.params[index(at)]) {
+            stop(Stop::Params, path.from, address(at), path);
+            return false;
+        }
+    }
+    for (int i = 0; i < count; ++i)
+        t_.params[index(off + i)] = true;
+    return true;
+}
+
+// The call whose parameters hold the offset: the instruction before their first byte.
+std::int32_t Tracer::call_before(std::int32_t off) const
+{
+    while (t_.params[index(off)])
+        --off;
+    while (t_.use[index(off)] != Use::Code)
+        --off;
+    return off;
 }
 
 void Tracer::mark(std::int32_t off, int length, const Flow& f)
@@ -223,6 +275,10 @@ void Tracer::follow(Path path)
             stop(Stop::InData, at, range_line(off), path);
             return;
         }
+        if (t_.params[index(off)]) {
+            stop(Stop::InParams, at, address(call_before(off)), path);
+            return;
+        }
         const unsigned opcode = byte(off);
         if (active_map()[opcode].op == UNDEF) {
             stop(Stop::Undefined, at, 0, path);
@@ -233,12 +289,23 @@ void Tracer::follow(Path path)
             return;
         const Flow f = flow(off);
         mark(off, length, f);
-        // Queued last first, so that the first target is traced next.
+        std::int32_t next = off + length;
+        bool ends = f.ends;
+        if (const MapRoutine* r = f.call && f.targets > 0 ? routine(f.target[0]) : nullptr) {
+            ends = ends || r->noreturn;
+            if (!ends && r->params > 0) {
+                ends = !place_params(next, r->params, {next, at, 0});
+                next += r->params;
+            }
+        }
+        // Queued last first, so that the first target is traced next; a target that is the
+        // next instruction is traced on this path.
         for (int i = f.targets; i-- > 0;)
-            work_.push_back({offset(f.target[i]), at, 0});
-        if (f.ends)
+            if (ends || f.target[i] != address(next))
+                work_.push_back({offset(f.target[i]), at, 0});
+        if (ends)
             return;
-        off += length;
+        off = next;
         path = {off, at, 0};
     }
 }
@@ -279,6 +346,10 @@ void Tracer::push_entries()
             continue;
         for (std::int32_t at = r.start; at < r.end; at += 2) {
             const auto target = static_cast<std::int32_t>(word(offset(at)));
+            if (r.line == map_.vectors_line && (target == 0xFFFF || target == 0)) {  // erased or unset
+                ++t_.unused_vectors;
+                continue;
+            }
             paths.push_back({offset(target), at, 0});
             roots.push_back(target);
             t_.refs.push_back({target, at});
@@ -303,10 +374,16 @@ void Tracer::name_references()
     t_.refs.erase(std::unique(t_.refs.begin(), t_.refs.end(),
                               [](const Ref& x, const Ref& y) { return x.target == y.target && x.from == y.from; }),
                   t_.refs.end());
+    // Taken, for the generated names: named addresses, and the second byte of each word of a
+    // table, which a label would split.
     std::vector<bool> named(static_cast<std::size_t>(length_), false);
     for (const MapName& n : map_.names)
         if (inside(offset(n.address)))
             named[static_cast<std::size_t>(offset(n.address))] = true;
+    for (const MapRange& r : map_.ranges)
+        if (r.kind == DataKind::Words || r.kind == DataKind::Addrs)
+            for (std::int32_t at = r.start + 1; at <= r.end; at += 2)
+                named[index(offset(at))] = true;
     std::vector<MapName> generated;
     for (const Ref& r : t_.refs) {
         const std::int32_t off = offset(r.target);

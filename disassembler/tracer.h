@@ -32,6 +32,8 @@ struct Stop {
         Outside,    // `at` lies outside the image
         InData,     // `at` lies in the data range of map line `other`
         Overlap,    // the instruction at `at` would take the byte at `other`, which is taken or missing
+        InParams,   // `at` lies in the parameters that follow the call at `other`
+        Params,     // the parameters after the call at `at` would take the byte at `other`
     };
     Why why;
     std::int32_t at;
@@ -41,16 +43,18 @@ struct Stop {
 };
 
 struct Trace {
-    bool traced = false;     // false: the map has no entry point, and every byte outside its ranges is code
-    std::vector<Use> use;    // one per image offset
-    std::vector<Note> note;  // one per image offset; set at instruction starts only
-    std::vector<Ref> refs;   // sorted by target, then by source; no pair twice
+    bool traced = false;       // false: the map has no entry point, and every byte outside its ranges is code
+    std::vector<Use> use;      // one per image offset
+    std::vector<Note> note;    // one per image offset; set at instruction starts only
+    std::vector<bool> params;  // one per image offset: a byte of the parameters after a call
+    std::vector<Ref> refs;     // sorted by target, then by source; no pair twice
     std::vector<Stop> stops;
     std::vector<MapName> labels;  // the map's names and the generated ones, sorted by address
     std::int32_t code_bytes = 0;
     std::int32_t data_bytes = 0;
-    std::int32_t entries = 0;       // distinct entry points: map entries, table words, vectors
-    std::int32_t not_followed = 0;  // instructions with a Note
+    std::int32_t entries = 0;         // distinct entry points: map entries, table words, vectors
+    std::int32_t not_followed = 0;    // instructions with a Note
+    std::int32_t unused_vectors = 0;  // words FFFF or 0000 of the vectors: no entry point
 };
 
 // The number of bytes of the instruction with this opcode, 1 to 4.

@@ -194,6 +194,10 @@ OutputFile::Result OutputFile::open(const char* path)
         failed_ = true;
         return kRefused;
     };
+    // No file has an empty name; without this the temporary file would be written and the
+    // rename fail only at the end.
+    if (path[0] == '\0')
+        return refuse(ENOENT);
     if (int err = follow_links(path, path_))
         return refuse(err);
 

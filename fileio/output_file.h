@@ -16,6 +16,7 @@
 // - a regular file with more than one link: written in place, so every name sees the new
 //   bytes (a failure part way leaves it cut short).
 // - any other existing file (a character device, a FIFO): written in place, never replaced.
+// - an empty name is refused (ENOENT), as the system refuses to create it.
 // - a target that may not be written (no write permission, or a directory without it) is
 //   refused before anything changes. Root is refused too when the file, or the directory the
 //   temporary file would go in, has no write permission bit at all.

@@ -2,7 +2,7 @@
 // images. Input: 2 bytes map length n (little-endian), n bytes of map text, 1 byte choosing the
 // relocation, then the image. A refused map gets one "fuzz.map:LINE: message" line; an accepted
 // one traces to a consistent picture of the image, lists in bounded lines, and the map written
-// back reads again and traces to the same code.
+// back reads again, traces and lists the same, and writes itself again.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -54,6 +54,22 @@ void check_trace(const koddar::Trace& t, std::int32_t n)
         fuzz::check(t.labels[i - 1].address < t.labels[i].address, "one label to an address, sorted");
 }
 
+// The listing of the whole image, its lines checked against their store.
+std::string list(const koddar::Map& map, const koddar::Trace& trace, std::int32_t n)
+{
+    fuzz::Capture cap;
+    koddar::list_mapped(map, trace, 0, n);
+    const std::string& out = cap.out();
+    std::size_t start = 0;
+    while (start < out.size()) {
+        const std::size_t end = out.find('\n', start);
+        fuzz::check(end != std::string::npos, "every line ends");
+        fuzz::check(end - start < koddar::kMappedLineSize, "lines fit their store", out.substr(start, 80));
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -94,19 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const koddar::Trace trace = koddar::trace_image(map, image.data(), n, koddar::reloc);
     check_trace(trace, n);
-    {
-        fuzz::Capture cap;
-        koddar::list_mapped(map, trace, 0, n);
-        const std::string& out = cap.out();
-        std::size_t start = 0;
-        while (start < out.size()) {
-            const std::size_t end = out.find('\n', start);
-            fuzz::check(end != std::string::npos, "every line ends");
-            fuzz::check(end - start < koddar::kMappedLineSize, "lines fit their store", out.substr(start, 80));
-            start = end + 1;
-        }
-    }
-    // The written map reads back and gives the same code.
+    const std::string listing = list(map, trace, n);
+    // The written map reads back, lists the same and writes itself again.
     const std::string written = koddar::inferred_map(map, trace, koddar::reloc);
     koddar::Map again;
     {
@@ -116,6 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const koddar::Trace retrace = koddar::trace_image(again, image.data(), n, koddar::reloc);
     fuzz::check(retrace.use == trace.use, "the written map traces to the same code", written);
+    fuzz::check(list(again, retrace, n) == listing, "the written map lists the same", written);
+    fuzz::check(koddar::inferred_map(again, retrace, koddar::reloc) == written, "the written map writes itself",
+                written);
     koddar::buffer = nullptr;
     return 0;
 }

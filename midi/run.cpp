@@ -14,6 +14,7 @@
 #include "converter.h"
 #include "durations.h"
 #include "output_file.h"
+#include "same_file.h"
 #include "score.h"
 #include "smf.h"
 #include "timing.h"
@@ -207,12 +208,6 @@ private:
     std::vector<unsigned char> read_;
 };
 
-bool same_file(const char* a, const char* b)
-{
-    struct stat sa, sb;
-    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
 int run(int argc, char** argv)
@@ -230,7 +225,7 @@ int run(int argc, char** argv)
     const Conversion c = convert(bytes.data(), bytes.size(), options);
     if (!c.error.empty())
         return fail(c.error);
-    if (same_file(options.source, options.target))
+    if (same_existing_file(options.source, options.target))
         return fail(printed("Target file %s is the MIDI file itself.\n", options.target));
     std::fputs(c.report.c_str(), stderr);
     OutputFile out;

@@ -101,11 +101,9 @@ bool fixed_digits(double x, int decimals, uint128& q)
     return true;
 }
 
-std::size_t fixed_text(double x, int decimals, char* out)
+// q / 10^decimals, with exactly `decimals` decimals.
+std::size_t write_scaled(uint128 q, int decimals, char* out)
 {
-    uint128 q = 0;
-    if (!fixed_digits(x, decimals, q))
-        return 0;
     const std::uint64_t one = kPowersOfTen[decimals];
     const bool narrow = q >> 64 == 0;  // a 64-bit division is far cheaper
     const auto whole = narrow ? static_cast<std::uint64_t>(q) / one : static_cast<std::uint64_t>(q / one);
@@ -123,22 +121,17 @@ std::size_t fixed_text(double x, int decimals, char* out)
     return n;
 }
 
-int shortest_round_trip(float d, int& decimals)
+std::size_t fixed_text(double x, int decimals, char* out)
 {
-    const double x = static_cast<double>(d);
-    decimals = 0;
-    if (!in_range(x, 0))
+    uint128 q = 0;
+    if (!fixed_digits(x, decimals, q))
         return 0;
-    const Binary b = binary_of(x);
-    for (; decimals <= 17; ++decimals) {
-        const uint128 q = rounded_scaled(b, decimals);
-        double value = 0;
-        if (q >> 64 != 0 || !decimal_value(static_cast<std::uint64_t>(q), decimals, value))
-            return 0;
-        if (static_cast<float>(value) == d)
-            return 1;
-    }
-    return 0;
+    return write_scaled(q, decimals, out);
+}
+
+std::size_t scaled_text(std::uint64_t q, int decimals, char* out)
+{
+    return write_scaled(q, decimals, out);
 }
 
 bool decimal_value(std::uint64_t q, int decimals, double& value)

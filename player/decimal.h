@@ -1,6 +1,6 @@
 // Decimal texts without printf, each equal to what printf prints for the same value: the
-// listing prints thousands of times and durations, and the decompiler searches the
-// shortest decimal text of each duration.
+// listing prints thousands of times and durations, and the decompiler tries decimal texts
+// for each duration.
 #pragma once
 
 #include <cstddef>
@@ -19,11 +19,9 @@ std::size_t unsigned_text(std::uint64_t v, char* out);
 // value is rounded to the nearest text, a tie to the even last digit, as printf does.
 std::size_t fixed_text(double x, int decimals, char* out);
 
-// The search of the shortest "%.*f" text of d that strtod, then a rounding to float, reads
-// back as d, trying 0, 1, 2, ... decimals: 1 with `decimals` set to the first that does,
-// or 0 with `decimals` set to the first that this exact arithmetic cannot try (its digits
-// pass 2^53), from which printf and strtod must go on.
-int shortest_round_trip(float d, int& decimals);
+// q / 10^decimals in fixed notation with `decimals` decimals (0 to 17), as "%.*f" prints that
+// value; returns the length.
+std::size_t scaled_text(std::uint64_t q, int decimals, char* out);
 
 // The double nearest to the decimal q / 10^decimals, as strtod reads its text, for q below
 // 2^53 and decimals 0 to 22 (q and the power of ten are then exact, and one division rounds

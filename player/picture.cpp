@@ -1,7 +1,6 @@
 #include "picture.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +8,7 @@
 
 #include "notes.h"
 #include "output_file.h"
+#include "same_file.h"
 #include "text.h"
 
 namespace melplay {
@@ -194,12 +194,6 @@ Picture piano_roll(const Stream& stream, int type)
 
 namespace {
 
-bool same_file(const std::string& a, const std::string& b)
-{
-    struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 struct Sink {
     OutputFile* out;
     bool ok;
@@ -244,7 +238,7 @@ bool encode(const Picture& p, OutputFile& out)
 bool write_picture(const std::string& path, const std::string& source, const Stream& stream, int type,
                    std::string& error)
 {
-    if (same_file(path, source)) {
+    if (same_existing_file(path.c_str(), source.c_str())) {
         error = format("Picture file %s is the stream file itself.\n", path.c_str());
         return false;
     }

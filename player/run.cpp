@@ -2,13 +2,17 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "listing.h"
 #include "options.h"
 #include "picture.h"
+#include "same_file.h"
 #include "score_writer.h"
 #include "stream.h"
+#include "text.h"
 #include "wav.h"
 
 namespace melplay {
@@ -52,6 +56,9 @@ int run(int argc, char** argv)
     Options options;
     if (parse_arguments(argc, argv, options))
         return 1;
+    // Checked before anything is read: the listing would be written into the stream.
+    if (stdout_is_file(options.source))
+        return fail("Standard output is the stream file itself.\n");
     std::vector<unsigned char> bytes;
     switch (read_stream_file(options.source, bytes)) {
     case Read::Ok: break;
@@ -78,9 +85,11 @@ int run(int argc, char** argv)
     } else {
         std::fputs(listing(stream, options.type).c_str(), stdout);
     }
-    // A listing lost on a full disk is a failure too.
+    // A listing lost on a full disk or to a closed pipe is a failure too, but the preview
+    // is written all the same.
+    int status = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail("Cannot write standard output.\n");
+        status = fail(format("Cannot write standard output: %s.\n", std::strerror(errno != 0 ? errno : EIO)));
 
     if (options.wav) {
         std::string error;
@@ -94,7 +103,7 @@ int run(int argc, char** argv)
             return fail(error);
         std::fprintf(stderr, "%s file written.\n", options.picture);
     }
-    return 0;
+    return status;
 }
 
 }  // namespace melplay

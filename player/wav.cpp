@@ -3,7 +3,6 @@
 // when it is shorter than 20 ms.
 #include "wav.h"
 
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -12,6 +11,7 @@
 
 #include "notes.h"
 #include "output_file.h"
+#include "same_file.h"
 #include "text.h"
 
 namespace melplay {
@@ -90,12 +90,6 @@ private:
     double ramp_;
 };
 
-bool same_file(const std::string& a, const std::string& b)
-{
-    struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
 std::uint64_t preview_samples(const Stream& stream, int type, std::uint64_t limit)
@@ -167,7 +161,7 @@ bool write_preview(const std::string& path, const std::string& source, const Str
     error = preview_refusal(stream, type, max_seconds, samples);
     if (!error.empty())
         return false;
-    if (same_file(path, source)) {
+    if (same_existing_file(path.c_str(), source.c_str())) {
         error = format("Preview file %s is the stream file itself.\n", path.c_str());
         return false;
     }

@@ -117,14 +117,14 @@ const ErrorCase kErrors[] = {
      "^\n"},
     {" MOV %1,%2", "t.asm:1:2: no form of MOV takes these operands.\n MOV %1,%2\n ^\n"},
     {" LVDP", "t.asm:1:2: no form of LVDP takes these operands.\n LVDP\n ^\n"},
-    {" TRAP 24", "t.asm:1:2: no form of TRAP takes these operands.\n TRAP 24\n ^\n"},
+    {" TRAP 24", "t.asm:1:7: TRAP numbers go from 0 to 23.\n TRAP 24\n      ^\n"},
     {" WVDP A,B", "t.asm:1:2: WVDP takes one operand: A, B or an immediate byte.\n WVDP A,B\n ^\n"},
     {" MOV A B", "t.asm:1:8: expected ',' or the end of the line.\n MOV A B\n       ^\n"},
     {" MOV %(1,A", "t.asm:1:9: expected ')'.\n MOV %(1,A\n        ^\n"},
     {" MOV %,A", "t.asm:1:7: expected a value, found ','.\n MOV %,A\n      ^\n"},
     {" MOV %$1G,A", "t.asm:1:7: bad number '$1G'.\n MOV %$1G,A\n      ^\n"},
     {" BR $100000000", "t.asm:1:5: number too large.\n BR $100000000\n    ^\n"},
-    {" BR VALUE0+1", "t.asm:1:5: 'VALUE0' is a register, not a value.\n BR VALUE0+1\n    ^\n"},
+    {" BR VALUE0+1", "t.asm:1:2: no form of BR takes these operands.\n BR VALUE0+1\n ^\n"},
     {"R5: NOP", "t.asm:1:1: 'R5' is a register name and cannot be a label.\nR5: NOP\n^\n"},
     {" BYTE \"AB", "t.asm:1:7: string without its closing quote.\n BYTE \"AB\n      ^\n"},
     {" ORG LATER\nLATER: NOP", "t.asm:1:6: ORG needs a value defined on an earlier line.\n ORG LATER\n     ^\n"},
@@ -134,7 +134,7 @@ const ErrorCase kErrors[] = {
      "t.asm:1:7: label 'Y' has no value: its definition depends on itself.\nX EQU Y\n      ^\n"
      "t.asm:2:7: label 'X' has no value: its definition depends on itself.\nY EQU X\n      ^\n"},
     {" DEC C\nC EQU R3",
-     "t.asm:1:2: no form of DEC takes these operands.\n DEC C\n ^\n"
+     "t.asm:1:6: undefined label 'C'.\n DEC C\n     ^\n"
      "t.asm:2:1: register name 'C' is used before its EQU.\nC EQU R3\n^\n"},
     {" ; nothing", "t.asm: nothing to assemble.\n"},
     // Every fault is reported, each once, in line order.

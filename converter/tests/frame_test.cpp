@@ -33,7 +33,8 @@ TEST(Erreur, PrintsTheMessageOfEachCode)
         {11, "ERROR: Note stream too long.\n"},
         {12, "ERROR: Source file too large.\n"},
         {0, "ERROR: Erreur 0\n"},
-        {13, "ERROR: Erreur 13\n"},
+        {13, "ERROR: Same file for source file and standard output.\n"},
+        {14, "ERROR: Erreur 14\n"},
         {-4, "ERROR: Erreur -4\n"},
     };
     // clang-format on

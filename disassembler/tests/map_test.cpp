@@ -65,6 +65,30 @@ const Bad kBad[] = {
     {"label F000 COUNT\nreg 3 COUNT\n",           "2: Name `COUNT' already used on line 1.\n"},
     {"reg 3 COUNT\nlabel F000 COUNT\n",           "2: Name `COUNT' already used for a register or port.\n"},
     {"code F000 ; fine\r\ncode F001\r\nlabel\r\n", "3: Missing address.\n"},
+    {"label F000 b\n",                            "1: Name `b' is reserved.\n"},
+    {"label F000 R0\n",                           "1: Name `R0' is reserved for register 0.\n"},
+    {"reg 3 r255\n",                              "1: Name `r255' is reserved for register 255.\n"},
+    {"reg 3 R007\n",                              "1: Name `R007' is reserved for register 7.\n"},
+    {"port 3 p46\n",                              "1: Name `p46' is reserved for port 46.\n"},
+    {"label F000 vdp06\n",                        "1: Name `vdp06' is reserved for register 35.\n"},
+    {"reg 3 TEMP10\n",                            "1: Name `TEMP10' is reserved for register 32.\n"},
+    {"code F0\x01\x7f\xc3\n",                      "1: Bad address `F0\\x01\\x7f\\xc3'.\n"},
+    {"\xEF\xBB\xBF\xEF\xBB\xBF" "code F000\n",          "1: Unknown directive `\\xef\\xbb\\xbfcode'.\n"},
+    {"frob012345678901234567890123456789012345678901234\n", "1: Unknown directive `frob012345678901234567890123456789012345...'.\n"},
+    {"params F000\n",                             "1: Missing number.\n"},
+    {"params\n",                                  "1: Missing address.\n"},
+    {"params F000 256\n",                         "1: Bad number `256'.\n"},
+    {"params F000 1 2\n",                         "1: Too many fields.\n"},
+    {"params F000 1\nparams F000 2\n",            "2: Parameters of this routine already given on line 1.\n"},
+    {"noreturn\n",                                "1: Missing address.\n"},
+    {"noreturn F000 F001\n",                      "1: Too many fields.\n"},
+    {"noreturn X\n",                              "1: Bad address `X'.\n"},
+    {"comment\n",                                 "1: Missing address.\n"},
+    {"comment F000\n",                            "1: Missing text.\n"},
+    {"comment F000 \t \r\n",                      "1: Missing text.\n"},
+    {"comment F030 x\n",                          "1: Address outside the image.\n"},
+    {"comment F000 a\x1b\n",                      "1: Control character in comment.\n"},
+    {"comment F000 a\ncomment F000 b\n",          "2: Address already has the comment on line 1.\n"},
 };
 // clang-format on
 
@@ -110,6 +134,31 @@ TEST(MapReader, ReadsEveryDirective)
     EXPECT_EQ(map.ranges[2].end, 0xF01B);
     EXPECT_EQ(map.reg[3], "COUNT");
     EXPECT_EQ(map.port[255], "VIDEO_2");
+}
+
+TEST(MapReader, ReadsTheNewDirectivesAndAddressesAsListed)
+{
+    Map map;
+    std::string err;
+    const std::string text =
+        "\xEF\xBB\xBF"  // a byte order mark, skipped
+        "params E000 3\n"
+        "noreturn E000\n"
+        "noreturn F004\n"
+        "comment 0001   the text ; with # marks and \t tabs \r\n"
+        "comment FFFFFFF0 text\n"
+        "code -10\n";
+    ASSERT_TRUE(parse(text, map, err, -0x20, 0x30)) << err;
+    ASSERT_EQ(map.routines.size(), 2u);
+    EXPECT_EQ(map.routines[0].address, 0xE000);  // outside the image, like a name
+    EXPECT_EQ(map.routines[0].params, 3);
+    EXPECT_TRUE(map.routines[0].noreturn);
+    EXPECT_EQ(map.routines[1].params, 0);
+    ASSERT_EQ(map.comments.size(), 2u);
+    EXPECT_EQ(map.comments[0].text, "the text ; with # marks and \t tabs");
+    EXPECT_EQ(map.comments[1].address, -0x10);  // eight digits read as the listing prints them
+    EXPECT_EQ(map.entries[0].address, -0x10);
+    EXPECT_EQ(map.entries[0].line, 6);
 }
 
 TEST(MapReader, TakesTheVectorsThatAreLoaded)

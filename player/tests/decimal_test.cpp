@@ -1,19 +1,16 @@
-// The decimal texts made without printf against printf itself, the shortest-decimal search
-// against its definition by printf and strtod, and the listing's lines against its formats.
+// The decimal texts made without printf against printf itself, and the listing's lines
+// against its formats.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "decimal.h"
 #include "listing.h"
 #include "notes.h"
-#include "score_writer.h"
 #include "stream.h"
 
 using namespace melplay;
@@ -72,19 +69,6 @@ std::vector<double> sample_values()
     return v;
 }
 
-// The search as it is defined: the first number of decimals whose printf text strtod reads
-// back (through double, then float) as d.
-std::string shortest_by_printf(float d)
-{
-    std::string s;
-    for (int decimals = 0; decimals <= 60; ++decimals) {
-        s = printed(static_cast<double>(d), decimals);
-        if (static_cast<float>(std::strtod(s.c_str(), nullptr)) == d)
-            break;
-    }
-    return s;
-}
-
 }  // namespace
 
 TEST(FixedText, EqualsPrintf)
@@ -118,20 +102,22 @@ TEST(UnsignedText, EqualsPrintf)
     }
 }
 
-// Every float duration the decompiler looks for in type 1 (a stride of divisors for every
-// note), and floats of every exponent.
-TEST(ShortestFixed, EqualsTheSearchByPrintfAndStrtod)
+TEST(ScaledText, EqualsPrintfOfTheQuotient)
 {
-    for (int code = kFirstCode; code <= kLastCode; ++code) {
-        for (unsigned divisor = 1; divisor <= 65535; divisor += 211) {
-            const float d = type1_duration(code, divisor);
-            ASSERT_EQ(shortest_fixed(d), shortest_by_printf(d)) << code << " " << divisor;
+    char text[kDecimalRoom];
+    for (int decimals = 0; decimals <= 17; ++decimals) {
+        for (std::uint64_t q : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{5}, std::uint64_t{120},
+                                std::uint64_t{9007199254740992}, std::uint64_t{123456789012345678}}) {
+            char want[64];
+            const double one = std::pow(10.0, decimals);
+            const auto whole = static_cast<unsigned long long>(q / static_cast<std::uint64_t>(one));
+            const auto part = static_cast<unsigned long long>(q % static_cast<std::uint64_t>(one));
+            if (decimals == 0)
+                std::snprintf(want, sizeof want, "%llu", whole);
+            else
+                std::snprintf(want, sizeof want, "%llu.%0*llu", whole, decimals, part);
+            EXPECT_EQ(std::string(text, scaled_text(q, decimals, text)), want) << q << " " << decimals;
         }
-    }
-    for (std::uint32_t bits = 0x00000001u; bits < 0x7F800000u; bits += 0x00F0F0F1u) {
-        float d = 0;
-        std::memcpy(&d, &bits, sizeof d);
-        ASSERT_EQ(shortest_fixed(d), shortest_by_printf(d)) << d;
     }
 }
 

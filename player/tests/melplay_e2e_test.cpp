@@ -102,8 +102,9 @@ TEST_F(Melplay, ScoreBeyondTheConverterLimitsWarns)
         {"32001 stream bytes", notes(10666, short_c4) + section + zero,
          "Warning: melvox will refuse this score (53348 text bytes, 32001 stream bytes; "
          "it takes at most 63999 and 32000).\n"},
-        {"64001 text bytes", notes(10666, c4) + zero,
-         "Warning: melvox will refuse this score (64001 text bytes, 31999 stream bytes; "
+        // "120\n", two "C4 1\n" and 4922 "REPEAT 2\nEND\n": 64000 bytes, also at tempo 3960.
+        {"64000 text bytes", notes(2, c4) + notes(4922, section) + zero,
+         "Warning: melvox will refuse this score (64000 text bytes, 9851 stream bytes; "
          "it takes at most 63999 and 32000).\n"},
     };
     for (const auto& c : cases) {

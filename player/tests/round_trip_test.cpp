@@ -1,5 +1,6 @@
 // Decompiling: the score text compiles back, through the converter's own MUSConv, to the
-// same bytes in the same output type; on the examples and on many generated streams.
+// same bytes in the same output type; on the examples, on many generated streams and on
+// generated scores, whose tempo and beats it finds again.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -168,45 +169,6 @@ TEST(RoundTrip, EveryExampleStream)
     }
 }
 
-TEST(RoundTrip, Type1DurationGivesEveryDivisorOfTheExtremeNotes)
-{
-    // REST (100 Hz), the lowest and the highest pitch, and A3: all 65535 divisors each.
-    for (int code : {1, 2, 45, 95}) {
-        SCOPED_TRACE(note_name(code));
-        const float f = note_frequency(code);
-        int wrong = 0;
-        for (unsigned divisor = 1; divisor <= 65535; ++divisor) {
-            float d = type1_duration(code, divisor);
-            if (compute_diviseur(1, f, d, kType1Tempo) != static_cast<int>(divisor) ||
-                static_cast<float>(std::strtod(shortest_fixed(d).c_str(), nullptr)) != d)
-                ++wrong;
-        }
-        EXPECT_EQ(wrong, 0);
-    }
-}
-
-struct FixedCase {
-    float value;
-    const char* text;
-};
-
-TEST(RoundTrip, ShortestFixedNotation)
-{
-    const FixedCase cases[] = {
-        {1.0f, "1"},
-        {0.5f, "0.5"},
-        {0.1f, "0.1"},
-        {0.13f, "0.13"},
-        {65535.0f, "65535"},
-        {0.0001f, "0.0001"},
-        {1234567.1f, "1234567.1"},
-        {1.0f / 7876.9233f, "0.00012695312"},  // never an exponent: a '-' splits a token
-        {1e-30f, "0.000000000000000000000000000001"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(shortest_fixed(c.value), c.text) << c.value;
-}
-
 TEST(RoundTrip, ScoreTextLayout)
 {
     const Bytes worked = {0x30, 0x06, 0x01, 0x82, 0x32, 0x93, 0x00, 0x01, 0x0D, 0x00, 0x80, 0x00};
@@ -214,12 +176,110 @@ TEST(RoundTrip, ScoreTextLayout)
     ASSERT_EQ(check_stream(worked, s).fault, Fault::None);
     std::string text, error;
     ASSERT_TRUE(score_text(s, 1, text, error));
-    EXPECT_EQ(text, "60\nC4 0.50148433\nREPEAT 2\n  D4 0.25074217\n  REST 0.13\nEND\n");
+    EXPECT_EQ(text, "120\nC4 1\nREPEAT 2\n  D4 0.5\n  REST 0.25\nEND\n");
+    const Bytes worked3 = {0x30, 0x21, 0x00, 0x82, 0x32, 0x11, 0x00, 0x01, 0x09, 0x00, 0x80, 0x00};
+    ASSERT_EQ(check_stream(worked3, s).fault, Fault::None);
     ASSERT_TRUE(score_text(s, 3, text, error));
-    EXPECT_EQ(text, "3960\nC4 262\nREPEAT 2\n  D4 147\n  REST 13\nEND\n");
+    EXPECT_EQ(text, "120\nC4 1\nREPEAT 2\n  D4 0.5\n  REST 0.25\nEND\n");
     ASSERT_EQ(check_stream({0x00}, s).fault, Fault::None);
     ASSERT_TRUE(score_text(s, 1, text, error));
-    EXPECT_EQ(text, "60\n");
+    EXPECT_EQ(text, "120\n");
+}
+
+// Scores as musicians write them: a tempo, and durations of whole, dotted and tied beats,
+// halves, quarters, eighths and triplets. Compiled, then decompiled: the same bytes, a tempo
+// within a quarter of the written one (or of its double or half, a beat of another note
+// value), and most durations read back as written.
+struct Score {
+    std::string text;
+    int tempo;
+    std::vector<std::string> durations;
+};
+
+Score musical_score(std::mt19937& rng)
+{
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    static const char* const kDurations[] = {"1", "2", "0.5", "0.25", "1.5", "3", "4", "0.75", "0.125", "0.33333334"};
+    Score score;
+    score.tempo = pick(50, 200);
+    score.text = std::to_string(score.tempo) + "\n";
+    const int notes = pick(1, 60);
+    // A piece keeps to a few note values, most of them the beat's.
+    const int values = pick(1, 4);
+    for (int i = 0; i < notes; ++i) {
+        const char* d = kDurations[pick(0, 2) == 0 ? pick(0, values) : 0];
+        const bool rest = pick(0, 9) == 0;
+        score.text += rest ? "REST" : note_name(pick(2, 95));
+        score.text += std::string(" ") + d + "\n";
+        score.durations.push_back(d);
+    }
+    return score;
+}
+
+bool tempo_of_the_music(int chosen, int written)
+{
+    for (double octave : {0.5, 1.0, 2.0}) {
+        const double t = written * octave;
+        if (chosen >= t / 1.25 && chosen <= t * 1.25)
+            return true;
+    }
+    return false;
+}
+
+TEST(RoundTrip, MusicalScoresReadBackInBeatsNearTheirTempo)
+{
+    std::mt19937 rng(20261209);
+    for (int type : {1, 3}) {
+        SCOPED_TRACE(type);
+        int far_tempos = 0, scores = 0;
+        std::vector<std::string> failures;
+        QuietStdout quiet;
+        for (int i = 0; i < 200; ++i, ++scores) {
+            const Score score = musical_score(rng);
+            const Bytes bytes = compile(score.text, type);
+            Stream s;
+            std::string text, error;
+            if (bytes.empty() || check_stream(bytes, s).fault != Fault::None || !score_text(s, type, text, error)) {
+                failures.push_back("not decompiled: " + score.text);
+                continue;
+            }
+            if (compile(text, type) != bytes)
+                failures.push_back("differs: " + score.text + "as\n" + text);
+            if (!tempo_of_the_music(score_tempo(s, type), score.tempo))
+                ++far_tempos;
+        }
+        EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first: " << failures.front();
+        EXPECT_LE(far_tempos * 20, scores) << "more than one score in twenty got a tempo far from its own";
+    }
+}
+
+TEST(RoundTrip, DurationsAreTheShortestThatGiveTheDivisor)
+{
+    struct Row {
+        int type, code;
+        unsigned divisor;
+        int tempo;
+        const char* text;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {3, 48, 33, 120, "1"},        // C4, one beat: an exact divisor
+        {3, 50, 17, 120, "0.5"},      // D4, half a beat: 16.5 rounded up
+        {3, 1, 11, 120, "0.33"},      // a triplet: (10, 11] units is (0.303, 0.333] beats
+        {3, 1, 1, 120, "0.02"},       // the shortest note: up to 1/33 of a beat, the middle
+        {3, 1, 65535, 1, "16.549"},   // the longest at tempo 1: 16.55 gives 65538
+        {1, 48, 262, 120, "1"},       // C4 at 261.63 Hz: 261.22 periods rounded up
+        {1, 1, 50, 120, "1"},         // REST counts periods of 100 Hz
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        std::string text;
+        ASSERT_TRUE(beats_text(r.type, r.code, r.divisor, r.tempo, text)) << r.text;
+        EXPECT_EQ(text, r.text);
+        EXPECT_EQ(compute_diviseur(r.type, note_frequency(r.code), read_duration(text.c_str()), r.tempo),
+                  static_cast<int>(r.divisor))
+            << r.text;
+    }
 }
 
 }  // namespace

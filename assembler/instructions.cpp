@@ -1,0 +1,137 @@
+// One instruction: its operands read into forms, the forms of the manuals turned into the
+// opcode map's, the opcode chosen, and (in the second pass) its operand bytes written.
+#include <cstdio>
+
+#include "core.h"
+#include "opcode_map.h"
+#include "processor.h"
+#include "operands.h"
+
+namespace kodasm {
+
+namespace {
+
+std::string hex4(long v)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "$%04lX", static_cast<unsigned long>(v) & 0xFFFFul);
+    return text;
+}
+
+constexpr int kTraps = 24;  // TRAP 0 to 23
+
+}  // namespace
+
+bool Assembler::instruction(const std::string& word, std::size_t column)
+{
+    std::string mnemonic = word;
+    std::vector<Operand> operands;
+    if (!at_end()) {
+        for (;;) {
+            Operand op;
+            if (!read_operand(c_, *this, op))
+                return false;
+            operands.push_back(op);
+            if (end_of_operands())
+                break;
+            if (c_.peek() != ',')
+                return fail(c_.pos, "expected ',' or the end of the line.");
+            ++c_.pos;
+        }
+    }
+    if (mnemonic == "TST" && operands.size() == 1 && (operands[0].form == Form::A || operands[0].form == Form::B)) {
+        mnemonic = operands[0].form == Form::A ? "TSTA" : "TSTB";
+        operands.clear();
+    }
+    int m = find_mnemonic(mnemonic);
+    if (m < 0)
+        return fail(column, "unknown mnemonic " + quote(word) + ".");
+    if (m == koddar::TRAP && operands.size() == 1 && operands[0].form == Form::Value && operands[0].known &&
+        (operands[0].value < 0 || operands[0].value >= kTraps))
+        return fail(operands[0].column, "TRAP numbers go from 0 to 23.");
+    // WVDP x is MOVP x,P46, the target computer's video write.
+    if (m == koddar::WVDP && !koddar::processors[processor_].video)
+        return fail(column, "WVDP is an instruction of the TMS7020 and TMS7040 only.");
+    if (m == koddar::WVDP) {
+        m = koddar::MOVP;
+        Operand video;
+        video.form = Form::Port;
+        video.value = 46;
+        operands.push_back(video);
+        if (operands.size() != 2)
+            return fail(column, "WVDP takes one operand: A, B or an immediate byte.");
+    }
+    int code = choose_opcode(processor_, m, operands);
+    if (code < 0) {
+        m = rewrite_form(m, operands);
+        code = choose_opcode(processor_, m, operands);
+    }
+    if (code < 0 && m == koddar::SWAP && processor_ != static_cast<int>(koddar::kFamilyProcessor))
+        return fail(column, "SWAP is an instruction of the family's standard map: write CPU TMS7000 before it.");
+    if (code < 0)
+        return fail(column, "no form of " + word + " takes these operands.");
+    const long length = instruction_length(processor_, static_cast<unsigned>(code));
+    if (pass_ == 2 && here_ + length != end_[current_ - 1])
+        return fail(column, "the length of this instruction depends on a name defined after it: define it earlier.");
+    unsigned char bytes[4] = {static_cast<unsigned char>(code), 0, 0, 0};
+    if (pass_ == 2 && !encode(code, operands, bytes))
+        return false;
+    return emit(bytes, length, column);
+}
+
+bool Assembler::encode(int code, const std::vector<Operand>& operands, unsigned char* bytes)
+{
+    const koddar::Opcode& entry = koddar::processors[processor_].opcodes[code];
+    const int kinds[3] = {entry.p1, entry.p2, entry.p3};
+    const long length = instruction_length(processor_, static_cast<unsigned>(code));
+    long at = 1;
+    for (std::size_t i = 0; i < operands.size(); ++i) {
+        const Operand& op = operands[i];
+        switch (kinds[i]) {
+        case koddar::K_REG:
+        case koddar::K_INDIRECT:
+            if (op.value < 0 || op.value > 255)
+                return fail(op.column, "register number " + std::to_string(op.value) + " lies outside 0 to 255.");
+            bytes[at++] = static_cast<unsigned char>(op.value);
+            break;
+        case koddar::K_PORT: {
+            const long port = operand_byte(op, kinds[i]);
+            if (port < 0 || port > 255)
+                return fail(op.column, "port number " + std::to_string(op.value) + " lies outside 0 to 255.");
+            bytes[at++] = static_cast<unsigned char>(port);
+            break;
+        }
+        case koddar::K_IMM8:
+            if (!in_range(op.value, -128, 255, op.column, "8 bits (-128 to 255)"))
+                return false;
+            bytes[at++] = static_cast<unsigned char>(op.value & 0xFF);
+            break;
+        case koddar::K_IMM16:
+        case koddar::K_ADDR:
+        case koddar::K_DIRECT:
+        case koddar::K_INDEXED:
+            if (!in_range(op.value, -32768, 65535, op.column, "16 bits (-32768 to 65535)"))
+                return false;
+            bytes[at++] = static_cast<unsigned char>((op.value >> 8) & 0xFF);
+            bytes[at++] = static_cast<unsigned char>(op.value & 0xFF);
+            break;
+        case koddar::K_REL: {
+            if (!in_range(op.value, -32768, 65535, op.column, "16 bits (-32768 to 65535)"))
+                return false;
+            // The program counter has 16 bits, so a branch wraps around the address space.
+            long d = (op.value - (here_ + length)) & 0xFFFF;
+            if (d >= 0x8000)
+                d -= 0x10000;
+            if (d < -128 || d > 127)
+                return fail(op.column, "branch target " + hex4(op.value) + " is out of reach: " + std::to_string(d) +
+                                           " bytes away, the limit is -128 to 127.");
+            bytes[at++] = static_cast<unsigned char>(d & 0xFF);
+            break;
+        }
+        default: break;  // A, B, ST and TRAP numbers are in the opcode
+        }
+    }
+    return true;
+}
+
+}  // namespace kodasm
