@@ -30,17 +30,7 @@ bool local_name(std::string_view name)
 // Words that start a statement of their own, so that in column 1 they are not read as labels.
 bool keyword(const std::string& u)
 {
-    static const char* const words[] = {
-        "ORG", "AORG", "EQU", "SET", "DB", "BYTE", "FCB", ".BYTE", "DW", "WORD", "FDB", ".WORD", "DATA", "TEXT",
-        "DS", "RMB", "BSS", "ALIGN", "EVEN", "PADTO", "INCLUDE", "COPY", "BINCLUDE", "END", "CPU", "PAGE",
-        "TITLE", "LISTING", "SAVE", "RESTORE", "RELAXED", "NEWPAGE", "IDT", "IF", "IFDEF", "IFNDEF", "ELSEIF",
-        "ELSE", "ENDIF", "MACRO", "ENDM", "EXITM", "REPT", "FUNCTION", "SECTION", "ENDSECTION", "PUBLIC",
-        "GLOBAL", "TST",
-    };
-    for (const char* w : words)
-        if (u == w)
-            return true;
-    return find_mnemonic(u) >= 0;
+    return directive_word(u) || find_mnemonic(u) >= 0;
 }
 
 // A, B and ST are operand forms, never names; Rn, Pn and the machine's register names may not
@@ -257,7 +247,7 @@ void Assembler::feed(std::string_view text, const Origin& origin)
         const std::string next = upper(read_name(probe));
         const bool defines = next == "EQU" || next == "SET" || next == "MACRO" || next == "FUNCTION" ||
                              (c_.peek() == '=' && c_.peek(1) != '=') || (c_.peek() == ':' && c_.peek(1) == '=');
-        if (colon || defines || (first_column && !keyword(upper(name)) && !macros_.count(upper(name)))) {
+        if (colon || defines || (first_column && !keyword(upper(name)) && (macros_.empty() || !macros_.count(upper(name))))) {
             label = std::string(name);
             label_column = column;
             if (colon)

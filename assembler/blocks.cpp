@@ -152,10 +152,10 @@ bool Assembler::include(bool binary)
     if (file < 0)
         return fail(column, error);
     if (binary) {
-        const std::string& text = sources_[file].text;
+        const std::string_view text = sources_[file].text;
         if (static_cast<std::size_t>(offset.v) > text.size())
             return fail(column, "BINCLUDE offset " + std::to_string(offset.v) + " lies past the end of " + quote(name) + ".");
-        const std::string bytes = text.substr(static_cast<std::size_t>(offset.v),
+        const std::string_view bytes = text.substr(static_cast<std::size_t>(offset.v),
                                               length.v < 0 ? std::string::npos : static_cast<std::size_t>(length.v));
         if (length.v >= 0 && bytes.size() < static_cast<std::size_t>(length.v))
             return fail(column, "BINCLUDE length " + std::to_string(length.v) + " reaches past the end of " + quote(name) + ".");
@@ -265,8 +265,8 @@ bool Assembler::start_capture(const std::string& word, const std::string& label,
         }
         capture->count = count.v;
     }
+    capture->where = where();
     capture_ = std::move(capture);
-    capture_where_ = where();
     return true;
 }
 
@@ -293,7 +293,7 @@ void Assembler::finish_capture()
         macros_[done->name] = done->definition;
         return;
     }
-    const std::string context = "  in the REPT of " + capture_where_ + "\n";
+    const std::string context = "  in the REPT of " + done->where + "\n";
     for (long i = 0; i < done->count && !ended_; ++i)
         expand(done->definition.body, context);
 }

@@ -52,6 +52,7 @@ struct Capture {
     Macro definition;
     long count = 0;  // REPT
     int depth = 1;
+    std::string where;  // the REPT line, for messages
 };
 
 struct Condition {
@@ -75,6 +76,9 @@ struct Origin {
     int line = 0;  // from 1
     std::string context;
 };
+
+// True for the upper-case word of a directive.
+bool directive_word(const std::string& upper);
 
 class Assembler : public Context {
 public:
@@ -150,7 +154,6 @@ private:
     std::vector<std::unordered_map<std::string, Value>> arguments_;  // of the functions being called
     std::vector<Condition> conditions_;
     std::vector<bool> decisions_;  // per statement: the branch the first pass took at an IF
-    std::string capture_where_;
     std::unique_ptr<Capture> capture_;
     std::vector<bool> failed_;   // per statement: failed in the first pass
     std::vector<long> end_;      // per statement: the address after it, from the first pass

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <ctime>
+#include <unordered_map>
 
 #include "core.h"
 
@@ -11,12 +12,40 @@ namespace kodasm {
 
 namespace {
 
-bool one_of(const std::string& word, std::initializer_list<const char*> words)
+enum class Directive {
+    None, Equ, Set, Org, Macro, Function, Bytes, Words, Storage, PadTo, Include, Binclude, Rept, End, Cpu,
+    Section, EndSection, Public, Ignored, Endm, Exitm, Condition,
+};
+
+// Every directive of both notations, by its upper-case word.
+const std::unordered_map<std::string, Directive>& directives()
 {
-    for (const char* w : words)
-        if (word == w)
-            return true;
-    return false;
+    static const std::unordered_map<std::string, Directive> table = {
+        {"EQU", Directive::Equ},         {"=", Directive::Equ},           {"SET", Directive::Set},
+        {"ORG", Directive::Org},         {"AORG", Directive::Org},        {"MACRO", Directive::Macro},
+        {"FUNCTION", Directive::Function}, {"DB", Directive::Bytes},      {"BYTE", Directive::Bytes},
+        {"FCB", Directive::Bytes},       {".BYTE", Directive::Bytes},     {"TEXT", Directive::Bytes},
+        {"DW", Directive::Words},        {"WORD", Directive::Words},      {"FDB", Directive::Words},
+        {".WORD", Directive::Words},     {"DATA", Directive::Words},      {"DS", Directive::Storage},
+        {"RMB", Directive::Storage},     {"BSS", Directive::Storage},     {"ALIGN", Directive::Storage},
+        {"EVEN", Directive::Storage},    {"PADTO", Directive::PadTo},     {"INCLUDE", Directive::Include},
+        {"COPY", Directive::Include},    {"BINCLUDE", Directive::Binclude}, {"REPT", Directive::Rept},
+        {"END", Directive::End},         {"CPU", Directive::Cpu},         {"SECTION", Directive::Section},
+        {"ENDSECTION", Directive::EndSection}, {"PUBLIC", Directive::Public}, {"GLOBAL", Directive::Public},
+        {"PAGE", Directive::Ignored},    {"TITLE", Directive::Ignored},   {"LISTING", Directive::Ignored},
+        {"SAVE", Directive::Ignored},    {"RESTORE", Directive::Ignored}, {"RELAXED", Directive::Ignored},
+        {"NEWPAGE", Directive::Ignored}, {"IDT", Directive::Ignored},     {"ENDM", Directive::Endm},
+        {"EXITM", Directive::Exitm},     {"IF", Directive::Condition},    {"IFDEF", Directive::Condition},
+        {"IFNDEF", Directive::Condition}, {"ELSEIF", Directive::Condition}, {"ELSE", Directive::Condition},
+        {"ENDIF", Directive::Condition}, {"TST", Directive::None},
+    };
+    return table;
+}
+
+Directive find_directive(const std::string& word)
+{
+    const auto found = directives().find(word);
+    return found == directives().end() ? Directive::None : found->second;
 }
 
 // DATE and TIME as the common macro assembler writes them: MM/DD/YY and HH:MM:SS.
@@ -34,57 +63,57 @@ std::string clock_text(std::time_t now, bool date)
 
 }  // namespace
 
+bool directive_word(const std::string& upper)
+{
+    return directives().count(upper) != 0;
+}
+
 bool Assembler::directive(const std::string& w, const std::string& label, std::size_t label_column, std::size_t column)
 {
-    if (w == "EQU" || w == "=" || w == "SET") {
+    const Directive d = find_directive(w);
+    switch (d) {
+    case Directive::Equ:
+    case Directive::Set:
         if (label.empty())
             return fail(column, w + " needs a name before it.");
-        return definition(label, label_column, w == "SET");
-    }
-    if (w == "ORG" || w == "AORG")
-        return org(label, label_column);
-    if (w == "MACRO")
-        return start_capture(w, label, label_column);
-    if (w == "FUNCTION") {
+        return definition(label, label_column, d == Directive::Set);
+    case Directive::Org: return org(label, label_column);
+    case Directive::Macro: return start_capture(w, label, label_column);
+    case Directive::Function:
         if (label.empty())
             return fail(column, "FUNCTION needs a name before it.");
         return function(label, label_column);
+    default: break;
     }
     if (!label.empty() && !define(label, label_column, address_label()))
         return false;
-    if (one_of(w, {"DB", "BYTE", "FCB", ".BYTE", "TEXT"}))
-        return data(false, column);
-    if (one_of(w, {"DW", "WORD", "FDB", ".WORD", "DATA"}))
-        return data(true, column);
-    if (one_of(w, {"DS", "RMB", "BSS", "ALIGN", "EVEN"}))
-        return storage(w, column);
-    if (w == "PADTO")
-        return pad_to(column);
-    if (w == "INCLUDE" || w == "COPY" || w == "BINCLUDE")
-        return include(w == "BINCLUDE");
-    if (w == "REPT")
-        return start_capture(w, label, label_column);
-    if (w == "END")
-        return end();
-    if (w == "CPU")
-        return cpu();
-    if (w == "SECTION" || w == "ENDSECTION")
-        return section(w == "SECTION");
-    if (w == "PUBLIC" || w == "GLOBAL")
-        return make_public();
-    if (one_of(w, {"PAGE", "TITLE", "LISTING", "SAVE", "RESTORE", "RELAXED", "NEWPAGE", "IDT"}))
-        return true;  // for a printed listing only: the bytes stay the same
-    if (w == "ENDM")
-        return fail(column, "ENDM without its MACRO or REPT.");
-    if (w == "EXITM") {
+    switch (d) {
+    case Directive::Bytes: return data(false, column);
+    case Directive::Words: return data(true, column);
+    case Directive::Storage: return storage(w, column);
+    case Directive::PadTo: return pad_to(column);
+    case Directive::Include: return include(false);
+    case Directive::Binclude: return include(true);
+    case Directive::Rept: return start_capture(w, label, label_column);
+    case Directive::End: return end();
+    case Directive::Cpu: return cpu();
+    case Directive::Section: return section(true);
+    case Directive::EndSection: return section(false);
+    case Directive::Public: return make_public();
+    case Directive::Ignored: return true;  // for a printed listing only: the bytes stay the same
+    case Directive::Endm: return fail(column, "ENDM without its MACRO or REPT.");
+    case Directive::Exitm:
         if (macros_open_ == 0)
             return fail(column, "EXITM outside a macro.");
         exit_macro_ = true;
         return true;
+    default: break;
     }
-    const auto macro = macros_.find(w);
-    if (macro != macros_.end())
-        return invoke(macro->second, w);
+    if (!macros_.empty()) {
+        const auto macro = macros_.find(w);
+        if (macro != macros_.end())
+            return invoke(macro->second, w);
+    }
     return instruction(w, column);
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cctype>
 #include <iterator>
+#include <unordered_map>
 
 #include "opcode_map.h"
 #include "processor.h"
@@ -98,13 +99,16 @@ int fit(const Operand& operand, int kind)
 
 int find_mnemonic(const std::string& upper)
 {
-    for (const Alias& alias : kAliases)
-        if (upper == alias.text)
-            return alias.mnemonic;
-    for (int m = 0; m < UNDEF; ++m)
-        if (upper == name[m])
-            return m;
-    return -1;
+    static const std::unordered_map<std::string, int> mnemonics = [] {
+        std::unordered_map<std::string, int> table;
+        for (int m = 0; m < UNDEF; ++m)
+            table.emplace(name[m], m);
+        for (const Alias& alias : kAliases)
+            table.emplace(alias.text, alias.mnemonic);
+        return table;
+    }();
+    const auto found = mnemonics.find(upper);
+    return found == mnemonics.end() ? -1 : found->second;
 }
 
 int rewrite_form(int mnemonic, std::vector<Operand>& ops)

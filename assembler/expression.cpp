@@ -3,6 +3,8 @@
 // limits of a byte or a word are checked where the value is stored.
 #include "expression.h"
 
+#include "assembler.h"
+
 #include <cctype>
 #include <vector>
 
@@ -109,6 +111,9 @@ private:
 
 const Operator* Reader::peek_operator() const
 {
+    static constexpr std::string_view kFirst = "|&=!<>^+-*/%";
+    if (kFirst.find(c_.peek()) == std::string_view::npos || c_.peek() == '\0')
+        return nullptr;
     const std::string_view rest = c_.s.substr(c_.pos < c_.s.size() ? c_.pos : c_.s.size());
     for (const Operator& op : kOperators) {
         const std::string_view text(op.text);
@@ -261,7 +266,7 @@ bool Reader::primary(Value& out, int depth)
         return name(out, depth);
     if (c_.at_end())
         return x_.fail(column, "expected a value.");
-    return x_.fail(column, std::string("expected a value, found '") + ch + "'.");
+    return x_.fail(column, "expected a value, found " + quote(std::string_view(&c_.s[c_.pos], 1)) + ".");
 }
 
 bool Reader::number(Value& out)

@@ -28,6 +28,9 @@ bool read_source(const std::string& path, std::string& text, std::string& error)
         return false;
     }
     text.clear();
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= kMaxSource)
+        text.reserve(static_cast<std::size_t>(st.st_size));  // one allocation for a regular file
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "files.h"
 
 namespace kodasm {
@@ -32,6 +34,7 @@ std::vector<std::string_view> split_lines(std::string_view text)
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
     std::vector<std::string_view> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -46,11 +49,11 @@ std::vector<std::string_view> split_lines(std::string_view text)
     return lines;
 }
 
-void Sources::add_main(const std::string& name, const std::string& text)
+void Sources::add_main(const std::string& name, std::string_view text)
 {
     files_.clear();
     by_identity_.clear();
-    files_.push_back({name, text, {}, {}});
+    files_.push_back({name, {}, text, {}, {}});
     files_.back().lines = split_lines(files_.back().text);
     struct stat st;
     if (!name.empty() && ::stat(name.c_str(), &st) == 0) {
@@ -72,6 +75,10 @@ int Sources::load(int from, const std::string& name, bool binary, std::string& e
         if (found != by_identity_.end())
             return found->second;
     }
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        error = "'" + path + "' is not a regular file.";  // a device or FIFO could block or never end
+        return -1;
+    }
     if (files_.size() >= kMaxFiles) {
         error = "more than 1024 files included.";
         return -1;
@@ -87,8 +94,9 @@ int Sources::load(int from, const std::string& name, bool binary, std::string& e
         return -1;
     }
     total_ += text.size();
-    files_.push_back({path, std::move(text), {}, {}});
+    files_.push_back({path, std::move(text), {}, {}, {}});
     SourceFile& file = files_.back();
+    file.text = file.owned;
     file.lines = split_lines(file.text);  // a file may be both included and BINCLUDEd
     if (::stat(path.c_str(), &st) == 0)
         file.identity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);

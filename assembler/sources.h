@@ -12,7 +12,8 @@ namespace kodasm {
 
 struct SourceFile {
     std::string name;  // as messages show it: the main source's name, or the path as resolved
-    std::string text;
+    std::string owned;      // an include's bytes; the main text stays the caller's
+    std::string_view text;
     std::vector<std::string_view> lines;  // without their line ends
     std::string identity;                 // device and inode, or the name for the main text
 };
@@ -23,8 +24,8 @@ std::vector<std::string_view> split_lines(std::string_view text);
 
 class Sources {
 public:
-    // The main source, file 0.
-    void add_main(const std::string& name, const std::string& text);
+    // The main source, file 0; text must outlive the assembly.
+    void add_main(const std::string& name, std::string_view text);
     // The file an INCLUDE or BINCLUDE in file from names (relative to that file's folder; an
     // INCLUDE's name without an extension gets ".inc" when it does not exist as written). Its
     // index, or -1 with a message in error.

@@ -1,6 +1,7 @@
 // koddar: lists a TMS7000-family code image as TMS7020/7040 assembly.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,7 +38,7 @@ int main(int argc, char** argv)
     std::free(buffer);
     // dump() has flushed and checked the listing; a write error may still show at the close.
     if (status == 0 && close(STDOUT_FILENO) != 0) {
-        std::fputs("Cannot write listing.\n", stderr);
+        cannot_write_output(errno);
         status = 1;
     }
     return status;

@@ -339,7 +339,7 @@ MapRoutine* Reader::routine(const Token& t)
     for (MapRoutine& r : map_.routines)
         if (r.address == at)
             return &r;
-    map_.routines.push_back({at, 0, false, number_});
+    map_.routines.push_back({at, 0, 0, false});
     return &map_.routines.back();
 }
 
@@ -353,9 +353,10 @@ bool Reader::params(const Token* t, int n)
     MapRoutine* r = nullptr;
     if (!number(t[2], count) || (r = routine(t[1])) == nullptr)
         return false;
-    if (r->params != 0)
-        return fail("Parameters of this routine already given on line " + std::to_string(r->line) + ".");
+    if (r->params_line != 0)
+        return fail("Parameters of this routine already given on line " + std::to_string(r->params_line) + ".");
     r->params = static_cast<int>(count);
+    r->params_line = number_;
     return true;
 }
 

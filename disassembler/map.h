@@ -46,8 +46,8 @@ struct MapName {
 struct MapRoutine {
     std::int32_t address;  // anywhere, like a name
     int params;            // bytes after each call; 0 for none
+    int params_line;       // the line that gave them, 0 for none
     bool noreturn;
-    int line;  // the first line that said something of it
 };
 
 struct MapComment {

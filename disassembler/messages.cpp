@@ -2,9 +2,16 @@
 // byte.
 #include "messages.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace koddar {
+
+void cannot_write_output(int err)
+{
+    std::fprintf(stderr, "Cannot write standard output: %s.\n", std::strerror(err != 0 ? err : EIO));
+}
 
 void erreur(int err)
 {
@@ -12,7 +19,7 @@ void erreur(int err)
     case kMemoryProblem: std::fputs("Memory problem.\n", stderr); break;
     case kCannotOpen: std::fputs("Cannot open source file.\n", stderr); break;
     case kOutOfRange: std::fputs("Dump address out of range.\n", stderr); break;
-    case kCannotWrite: std::fputs("Cannot write listing.\n", stderr); break;
+    case kCannotWrite: cannot_write_output(errno); break;
     default: break;
     }
 }

@@ -10,7 +10,7 @@
 // operands.
 #include "source_writer.h"
 
-#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -20,10 +20,11 @@
 #include "address.h"
 #include "data_lines.h"
 #include "decoder.h"
-#include "map.h"
 #include "image.h"
+#include "map.h"
 #include "map_writer.h"
 #include "mapped_dump.h"
+#include "messages.h"
 #include "opcode_map.h"
 #include "processor.h"
 #include "symbols.h"
@@ -362,7 +363,7 @@ bool fits_16_bits(std::int32_t from, std::int32_t to)
 int finish(std::FILE* out)
 {
     if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fputs("Cannot write source.\n", stderr);
+        cannot_write_output(errno);
         return 1;
     }
     return 0;

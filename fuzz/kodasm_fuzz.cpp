@@ -1,6 +1,6 @@
-// kodasm over arbitrary input, read two ways. As source text: the assembler never crashes and
-// either reports errors (each with a position inside the text) or yields bytes that fit the
-// address space. As a code image (first two bytes the relocation address, high byte first):
+// kodasm over arbitrary input, read two ways. As source text (includes, macros and all): the
+// assembler never crashes and either reports errors (each with a position inside its line) or
+// yields bytes that fit the address space. As a code image (first two bytes the relocation address, high byte first):
 // koddar -a writes its source, and kodasm assembles exactly the image back, with koddar's
 // listing.
 #include <algorithm>
@@ -28,7 +28,7 @@ void assemble_text(const std::string& text)
     if (!a.errors.empty()) {
         fuzz::check(a.bytes.empty(), "nothing is assembled after an error");
         for (const kodasm::Diagnostic& d : a.errors)
-            fuzz::check(d.line >= 0 && d.column <= text.size() + 1, "errors point into the text", d.message);
+            fuzz::check(d.line >= 0 && d.column <= d.source.size() + 1, "errors point into their line", d.message);
         kodasm::format_errors("fuzz.asm", text, a.errors);
         return;
     }

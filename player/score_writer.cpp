@@ -25,6 +25,7 @@ constexpr double kLargestExact = 9007199254740992.0;  // 2^53: decimal_value's b
 // Past this relative distance from the interval's ends a duration is surely outside; nearer,
 // the converter's own computation decides (a float is within 6e-8 of the decimal it reads).
 constexpr double kEdge = 1e-6;
+constexpr double kNear = 16;
 constexpr double kSameValue = 1.04;
 // The tempos tried lie from 4/5 to 5/4 of the guess, scored on the most frequent notes.
 constexpr double kTempoSpan = 1.25;
@@ -100,7 +101,10 @@ double tempo_guess(std::vector<NoteUse> uses)
 struct Reading {
     std::size_t off_grid = 0;
     std::size_t digits = 0;
-    bool operator<(const Reading& o) const { return off_grid != o.off_grid ? off_grid < o.off_grid : digits < o.digits; }
+    bool operator<(const Reading& o) const
+    {
+        return off_grid != o.off_grid ? off_grid < o.off_grid : digits < o.digits;
+    }
 };
 
 // The simple part of a beat p/q (q as small as may be) in (bottom, top], else the middle.
@@ -119,8 +123,7 @@ bool grid_value(double bottom, double top, double& target)
 
 // A duration that gives `divisor`: n / 10^decimals, the shortest, and of those the nearest to
 // the simple part of a beat in the interval (or to its middle); false if none.
-bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uint64_t& n, int& decimals,
-                       bool& on_grid)
+bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uint64_t& n, int& decimals, bool& on_grid)
 {
     const float freq = note_frequency(code);
     const double unit = units_per_beat(type, code, tempo);
@@ -130,20 +133,21 @@ bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uin
     on_grid = grid_value(bottom, top, target);
     for (decimals = 0; decimals <= kMaxDecimals; ++decimals) {
         const double scale = kPowersOfTen[decimals];
-        const double first = std::max(1.0, std::floor(bottom * scale));
-        const double last = std::ceil(top * scale);
+        // Only the decimals next to the target can be the nearest; the interval may be wide.
+        const double first = std::max({1.0, std::floor(bottom * scale), std::floor(target * scale) - kNear});
+        const double last = std::min(std::ceil(top * scale), std::ceil(target * scale) + kNear);
         if (last > kLargestExact)
             return false;
         bool found = false;
         double gap = 0;
-        for (double q = first; q <= last; ++q) {
-            const double x = q / scale;
+        for (auto q = static_cast<std::uint64_t>(first); q <= static_cast<std::uint64_t>(last); ++q) {
+            const double x = static_cast<double>(q) / scale;
             double value = 0;
             if (x < bottom * (1 - kEdge) || x > top * (1 + kEdge) || (found && std::fabs(x - target) >= gap) ||
-                !decimal_value(static_cast<std::uint64_t>(q), decimals, value) ||
+                !decimal_value(q, decimals, value) ||
                 compute_diviseur(type, freq, static_cast<float>(value), tempo) != static_cast<int>(divisor))
                 continue;
-            n = static_cast<std::uint64_t>(q);
+            n = q;
             gap = std::fabs(x - target);
             found = true;
         }
@@ -151,6 +155,40 @@ bool shortest_duration(int type, int code, unsigned divisor, int tempo, std::uin
             return true;
     }
     return false;
+}
+
+// Metronome marks are mostly round: 120 rather than 121.
+int roundness(int tempo)
+{
+    return tempo % 10 == 0 ? 3 : tempo % 5 == 0 ? 2 : tempo % 2 == 0 ? 1 : 0;
+}
+
+// Tempos that read the same fit the stream equally well: of the run of consecutive ones nearest
+// the guess, the roundest, and of those the nearest the run's middle.
+int pick_from_ties(const std::vector<int>& tempos, double guess)
+{
+    std::size_t best_start = 0, best_end = 0;
+    double best_distance = 0;
+    for (std::size_t start = 0, end = 0; start < tempos.size(); start = end) {
+        end = start + 1;
+        while (end < tempos.size() && tempos[end] == tempos[end - 1] + 1)
+            ++end;
+        const double distance = std::max({0.0, tempos[start] - guess, guess - tempos[end - 1]});
+        if (start == 0 || distance < best_distance) {
+            best_start = start;
+            best_end = end;
+            best_distance = distance;
+        }
+    }
+    const double middle = (tempos[best_start] + tempos[best_end - 1]) / 2.0;
+    int pick = tempos[best_start];
+    for (std::size_t i = best_start; i < best_end; ++i) {
+        const int t = tempos[i];
+        if (roundness(t) > roundness(pick) ||
+            (roundness(t) == roundness(pick) && std::fabs(t - middle) < std::fabs(pick - middle)))
+            pick = t;
+    }
+    return pick;
 }
 
 bool read_at(const std::vector<NoteUse>& uses, std::size_t how_many, int type, int tempo, Reading& reading)
@@ -185,8 +223,8 @@ bool score_at(const Stream& stream, int type, int tempo, std::string& text, std:
             break;
         case Kind::Note:
             if (!beats_text(type, e.code, e.divisor, tempo, duration)) {
-                error = format("Offset %zu: no duration gives the divisor %u at tempo %d.\n", e.offset, e.divisor,
-                               tempo);
+                error =
+                    format("Offset %zu: no duration gives the divisor %u at tempo %d.\n", e.offset, e.divisor, tempo);
                 return false;
             }
             // "%s%s %s\n"
@@ -226,22 +264,20 @@ int score_tempo(const Stream& stream, int type)
     const std::size_t scored = std::min(uses.size(), kScoredNotes);
     std::partial_sort(uses.begin(), uses.begin() + static_cast<std::ptrdiff_t>(scored), uses.end(),
                       [](const NoteUse& a, const NoteUse& b) { return a.count > b.count; });
-    int best = 0;
-    Reading best_reading;
+    std::vector<int> tied;  // the tempos of the best reading, in order
+    Reading best;
     const int slowest = std::max(1, static_cast<int>(std::floor(guess / kTempoSpan)));
     const int fastest = static_cast<int>(std::ceil(guess * kTempoSpan));
     for (int tempo = slowest; tempo <= fastest; ++tempo) {
         Reading reading;
-        if (!read_at(uses, scored, type, tempo, reading))
+        if (!read_at(uses, scored, type, tempo, reading) || (!tied.empty() && best < reading))
             continue;
-        // Equal readings: the tempo nearer the guess.
-        if (best == 0 || reading < best_reading ||
-            (!(best_reading < reading) && std::fabs(tempo - guess) < std::fabs(best - guess))) {
-            best = tempo;
-            best_reading = reading;
-        }
+        if (tied.empty() || reading < best)
+            tied.clear();
+        tied.push_back(tempo);
+        best = reading;
     }
-    return best != 0 ? best : static_cast<int>(std::lround(guess));
+    return tied.empty() ? static_cast<int>(std::lround(guess)) : pick_from_ties(tied, guess);
 }
 
 bool score_text(const Stream& stream, int type, std::string& text, std::string& error)
@@ -251,7 +287,8 @@ bool score_text(const Stream& stream, int type, std::string& text, std::string& 
     // Beats of many very short notes may make a text too long for the converter; durations
     // counted in seconds (type 1) or in the divisor's own units (type 3) are shorter.
     std::string plain;
-    if (text.size() >= kConverterTextLimit && score_at(stream, type, type == 3 ? kType3UnitTempo : kType1UnitTempo, plain, error) &&
+    if (text.size() >= kConverterTextLimit &&
+        score_at(stream, type, type == 3 ? kType3UnitTempo : kType1UnitTempo, plain, error) &&
         plain.size() < text.size())
         text.swap(plain);
     return true;

@@ -3,7 +3,6 @@
 // when it is shorter than 20 ms.
 #include "wav.h"
 
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>

@@ -79,7 +79,7 @@ const Bad kBad[] = {
     {"params\n",                                  "1: Missing address.\n"},
     {"params F000 256\n",                         "1: Bad number `256'.\n"},
     {"params F000 1 2\n",                         "1: Too many fields.\n"},
-    {"params F000 1\nparams F000 2\n",            "2: Parameters of this routine already given on line 1.\n"},
+    {"noreturn F000\nparams F000 1\nparams F000 2\n", "3: Parameters of this routine already given on line 2.\n"},
     {"noreturn\n",                                "1: Missing address.\n"},
     {"noreturn F000 F001\n",                      "1: Too many fields.\n"},
     {"noreturn X\n",                              "1: Bad address `X'.\n"},

@@ -154,16 +154,36 @@ TEST_P(RunsTable, EachRunMakesItsExpectedFile)
     std::filesystem::remove_all(dir);
 }
 
+// The files a kodasm source of the folder names in quotes after INCLUDE or BINCLUDE.
+std::vector<std::string> included_files(const std::string& source)
+{
+    std::vector<std::string> names;
+    std::istringstream lines(read_file(source));
+    for (std::string line; std::getline(lines, line);) {
+        const auto word = line.find("INCLUDE \"");
+        if (word == std::string::npos)
+            continue;
+        const auto open = word + 9;
+        const auto close = line.find('"', open);
+        if (close != std::string::npos)
+            names.push_back(line.substr(open, close - open));
+    }
+    return names;
+}
+
 // Every file in the folder is an input or an expected output of some run (or the means to
-// make them), so nothing there goes unchecked.
+// make them, or a file a kodasm input includes), so nothing there goes unchecked.
 TEST_P(RunsTable, EveryFileIsCoveredByARun)
 {
     const std::string folder = SOURCE_ROOT "/" + GetParam();
-    std::set<std::string> covered = {"runs.txt", "README", "make_inputs.py", "regenerate.sh", "make_tune_mid.py"};
+    std::set<std::string> covered = {"runs.txt", "README", "make_inputs.py", "regenerate.sh", "make_joy_mid.py"};
     for (const ExampleRun& run : read_runs(folder)) {
         covered.insert(run.input);
         covered.insert(run.expected);
         covered.insert(run.files.begin(), run.files.end());
+        if (run.program == "kodasm")
+            for (const std::string& name : included_files(folder + "/" + run.input))
+                covered.insert(name);
     }
     DIR* d = opendir(folder.c_str());
     ASSERT_NE(d, nullptr);

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes examples/tune.mid, the MIDI file of the melmidi examples: the opening of Ode to Joy
+"""Writes examples/joy.mid, the MIDI file of the melmidi examples: the opening of Ode to Joy
 (public domain) in format 1, a conductor track with three tempo changes, the melody with
 one-tick legato gaps and a closing chord, a bass line on channel 2 and drums on channel 10.
-Run from the top of the tree: python3 examples/make_tune_mid.py"""
+Run from the top of the tree: python3 examples/make_joy_mid.py"""
 
 PPQ = 480
 
@@ -65,7 +65,7 @@ def main():
     tracks = [conductor, melody, bass, drums]
     data = chunk(b"MThd", (1).to_bytes(2, "big") + len(tracks).to_bytes(2, "big") + PPQ.to_bytes(2, "big"))
     data += b"".join(track(t) for t in tracks)
-    with open("examples/tune.mid", "wb") as f:
+    with open("examples/joy.mid", "wb") as f:
         f.write(data)
 
 
