@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "analysis.h"
 #include "decoder.h"
 #include "processor.h"
 
@@ -31,7 +32,7 @@ constexpr const char* kUsage = "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xS
 void report_option_error(int option)
 {
     const int c = static_cast<unsigned char>(option);
-    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w' || c == 'c')
+    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w' || c == 'c' || c == 't')
         std::fprintf(stderr, "Option -%c requires an argument.\n", c);
     else if (std::isprint(c))
         std::fprintf(stderr, "Unknown option `-%c'.\n", c);
@@ -127,7 +128,7 @@ const char* file_value(const char* arg)
 int ManageArguments(int argc, char** argv)
 {
     int c;
-    while ((c = getopt(argc, argv, "hs:e:r:m:w:ac:")) != -1) {
+    while ((c = getopt(argc, argv, "hs:e:r:m:w:ac:ft:")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 'r': reloc = option_value(optarg); break;
@@ -139,6 +140,14 @@ int ManageArguments(int argc, char** argv)
         case 'c':
             if (!choose_processor(optarg))
                 return 1;
+            break;
+        case 'f':
+            analysis.gaps = analysis.tables = analysis.asked = true;
+            analysis.text = kTextLength;
+            break;
+        case 't':
+            analysis.log = file_value(optarg);
+            analysis.asked = true;
             break;
         default: report_option_error(optopt); return 1;
         }
@@ -152,6 +161,8 @@ int ManageArguments(int argc, char** argv)
         return refuse("One argument required: sourceFile.\n");
     if (map_out != nullptr && map_file == nullptr)
         return refuse("Option -w requires -m.\n");
+    if (analysis.asked && map_file == nullptr)
+        return refuse(analysis.log != nullptr ? "Option -t requires -m.\n" : "Option -f requires -m.\n");
     if (refuse_outputs_over_inputs(argv[optind]) != 0)
         return 1;
     source = argv[optind];

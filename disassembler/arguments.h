@@ -1,5 +1,5 @@
-// The command line of koddar: options -h, -r, -s, -e, -m, -w, -a, -c and the one operand, the
-// source file.
+// The command line of koddar: options -h, -r, -s, -e, -m, -w, -a, -c, -f, -t and the one
+// operand, the source file.
 #pragma once
 
 #include <cstdint>

@@ -96,6 +96,7 @@ public:
     bool params(const Token* t, int n);
     bool noreturn(const Token* t, int n);
     bool comment(const Token* t, int n);
+    bool find(const Token* t, int n);
 
 private:
     const char* path_;
@@ -330,6 +331,27 @@ bool Reader::reg_or_port(const Token* t, int n, std::vector<std::string>& table,
     return true;
 }
 
+// find gaps|tables|text on|off, or find text N: N printable characters at least.
+bool Reader::find(const Token* t, int n)
+{
+    if (n != 3)
+        return fail(n < 3 ? "Missing setting." : "Too many fields.");
+    int* what = same(t[1], "gaps")     ? &map_.find.gaps
+                : same(t[1], "tables") ? &map_.find.tables
+                : same(t[1], "text")   ? &map_.find.text
+                                       : nullptr;
+    unsigned value = 0;
+    if (what == nullptr)
+        return fail("Unknown analysis `" + str(t[1]) + "'.");
+    if (same(t[2], "on") || same(t[2], "off"))
+        *what = same(t[2], "on") ? 1 : 0;
+    else if (what == &map_.find.text && t[2].text[0] >= '0' && t[2].text[0] <= '9' && number(t[2], value) && value >= 2)
+        *what = static_cast<int>(value);
+    else
+        return fail("Bad setting `" + str(t[2]) + "'.");
+    return true;
+}
+
 // What a map says of the routine at the address in t, made on first mention.
 MapRoutine* Reader::routine(const Token& t)
 {
@@ -410,6 +432,7 @@ constexpr Directive kDirectives[] = {
     {"words", &Reader::words},     {"addrs", &Reader::addrs},       {"text", &Reader::text},
     {"vectors", &Reader::vectors}, {"reg", &Reader::reg},           {"port", &Reader::port},
     {"params", &Reader::params},   {"noreturn", &Reader::noreturn}, {"comment", &Reader::comment},
+    {"find", &Reader::find},
 };
 
 bool blank(char c)

@@ -13,6 +13,8 @@
 //   params ADDR N           the routine at ADDR takes N bytes (decimal) after each call to it
 //   noreturn ADDR           a call to the routine at ADDR does not come back
 //   comment ADDR TEXT       TEXT (the rest of the line) at the end of ADDR's line
+//   find WHAT SETTING       asks for an analysis after the trace: gaps, tables or text; on,
+//                           off, or for text the least number of characters
 #pragma once
 
 #include <cstddef>
@@ -65,6 +67,13 @@ struct Map {
     int vectors_line = 0;                                           // line of `vectors`, 0 when absent
     std::vector<MapRoutine> routines;                               // in the order of the file, one per address
     std::vector<MapComment> comments;                               // in the order of the file, one per address
+    // The `find` settings: -1 when the map says nothing, else 0 (off), 1 (on) or for text the
+    // least length of a run.
+    struct Find {
+        int gaps = -1;
+        int tables = -1;
+        int text = -1;
+    } find;
 };
 
 constexpr std::size_t kMaxNameLength = 32;

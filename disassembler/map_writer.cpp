@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "address.h"
+#include "analysis.h"
 #include "output_file.h"
 
 namespace koddar {
@@ -23,6 +24,17 @@ std::string hex4(std::int32_t v)
     char text[16];
     std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(v));
     return text;
+}
+
+// The comment of a directive that koddar found rather than read in the map: keep it or delete it.
+std::string found_comment(int line)
+{
+    switch (line) {
+    case kFoundLine: return " # found, not reached";
+    case kTableLine: return " # found from a jump table";
+    case kLogLine: return " # from the execution log";
+    default: return "";
+    }
 }
 
 // One directive and the address it sorts by.
@@ -53,10 +65,11 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     // An entry point whose path stopped at once is written as the user gave it, marked: it
     // reads back to the same listing.
     for (const MapEntry& e : map.entries)
-        out.push_back(
-            {e.address, 0,
-             "code " + hex4(e.address) + name_at(e.address) +
-                 (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code" : "")});
+        out.push_back({e.address, 0,
+                       "code " + hex4(e.address) + name_at(e.address) +
+                           (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code"
+                                                                                                       : "") +
+                           found_comment(e.line)});
     std::vector<bool> in_range(static_cast<std::size_t>(length), false);
     for (const MapRange& r : map.ranges) {
         for (std::int32_t at = r.start; at <= r.end; ++at)
@@ -66,7 +79,7 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
         else
             out.push_back({r.start, 1,
                            std::string(kKindWord[static_cast<int>(r.kind)]) + " " + hex4(r.start) + " " + hex4(r.end) +
-                               name_at(r.start)});
+                               name_at(r.start) + found_comment(r.line)});
     }
     // Runs of code, of the parameters after calls and of unreached bytes outside the ranges, as
     // comments: what the trace inferred, which an added entry point may change. Uncommented, an
@@ -115,6 +128,15 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     for (unsigned n = 0; n < 256; ++n)
         if (!map.port[n].empty())
             text += "port " + std::to_string(n) + " " + map.port[n] + "\n";
+    const std::pair<const char*, int> finds[] = {
+        {"gaps", map.find.gaps}, {"tables", map.find.tables}, {"text", map.find.text}};
+    for (const auto& [what, setting] : finds)
+        if (setting >= 0)
+            text += std::string("find ") + what + " " +
+                    (setting == 0   ? "off"
+                     : setting == 1 ? "on"
+                                    : std::to_string(setting)) +
+                    "\n";
     return text;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "address.h"
+#include "analysis.h"
 #include "data_lines.h"
 #include "decoder.h"
 #include "map.h"
@@ -50,8 +51,11 @@ void report(const Stop& s)
         std::fprintf(stderr, "%s is outside the image, reached from %s.\n", at.c_str(), from.c_str());
         break;
     case Stop::InData:
-        std::fprintf(stderr, "%s is in the data range of line %d, reached from %s.\n", at.c_str(), s.other,
-                     from.c_str());
+        if (s.other < 0)
+            std::fprintf(stderr, "%s is in data found by koddar, reached from %s.\n", at.c_str(), from.c_str());
+        else
+            std::fprintf(stderr, "%s is in the data range of line %d, reached from %s.\n", at.c_str(), s.other,
+                         from.c_str());
         break;
     case Stop::Overlap:
         std::fprintf(stderr, "The instruction at %s runs into %s, reached from %s.\n", at.c_str(),
@@ -110,6 +114,7 @@ std::string_view note_text(Note n)
     case Note::Indirect: return " ; indirect, not followed";
     case Note::Indexed: return " ; indexed, not followed";
     case Note::NoVector: return " ; vector not loaded, not followed";
+    case Note::Found: return " ; found, not reached";
     }
     return "";
 }
@@ -276,7 +281,10 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
     Map map;
     if (!read_map(map_path, reloc, loaded_length, map))
         return 1;
-    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
+    Trace trace;
+    Findings found;
+    if (!analysed_trace(map, buffer, loaded_length, reloc, trace, found))
+        return 1;
     report_trace(trace);
     if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
         return 1;
@@ -286,6 +294,7 @@ int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
         return 1;
     }
     summary(trace);
+    report_findings(trace, found);
     return 0;
 }
 

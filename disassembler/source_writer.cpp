@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "address.h"
+#include "analysis.h"
 #include "data_lines.h"
 #include "decoder.h"
 #include "image.h"
@@ -389,11 +390,15 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, c
     return write_mapped_source(out, nb, map, write_path);
 }
 
-int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path)
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const char* write_path)
 {
     if (!fits_16_bits(a, nb))
         return 1;
-    const Trace trace = trace_image(map, buffer, loaded_length, reloc);
+    Map map = given;
+    Trace trace;
+    Findings found;
+    if (!analysed_trace(map, buffer, loaded_length, reloc, trace, found))
+        return 1;
     report_trace(trace);
     if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
         return 1;
@@ -402,6 +407,7 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const c
     if (finish(out) != 0)
         return 1;
     summary(trace);
+    report_findings(trace, found);
     return 0;
 }
 

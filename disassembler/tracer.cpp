@@ -35,17 +35,6 @@ constexpr std::array<std::uint8_t, 256> make_lengths()
 constexpr std::array<std::uint8_t, 256> kLengths = make_lengths();
 static_assert(kLengths[0x00] == 1 && kLengths[0x8E] == 3 && kLengths[0x88] == 4 && kLengths[0xA6] == 4);
 
-// What an instruction does to the flow, read from its opcode and operand bytes.
-struct Flow {
-    bool ends = false;         // JMP, BR, RETS, RETI: no next instruction
-    int targets = 0;           // branch targets to follow
-    std::int32_t target[2]{};  // addresses
-    bool reads = false;        // a direct or indexed data address
-    std::int32_t data = 0;     // its address
-    bool call = false;         // CALL or TRAP: the first target is a routine that returns
-    Note note = Note::None;
-};
-
 // What an opcode's operands mean to the flow, made once from the opcode map: where the
 // operand bytes of a branch address, a displacement or a data address start (0: none), and
 // the flow's own rules. A BR or CALL through an index or a register cannot be followed; one
@@ -108,18 +97,33 @@ public:
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
         t_.note.assign(static_cast<std::size_t>(length), Note::None);
         t_.params.assign(static_cast<std::size_t>(length), false);
+        mark_ranges();
+    }
+
+    // Goes on over an earlier trace.
+    Tracer(const Map& map, Trace&& earlier, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+        : map_(map), image_(image), length_(length), reloc_(reloc), wraps_(within_16_bits(reloc, length)),
+          routines_(map.routines), t_(std::move(earlier))
+    {
+        mark_ranges();
+    }
+
+    Trace run();
+    Trace run_more(const std::vector<std::int32_t>& entries);
+    Flow flow(std::int32_t off) const;
+
+private:
+    void mark_ranges()
+    {
         std::sort(routines_.begin(), routines_.end(),
                   [](const MapRoutine& x, const MapRoutine& y) { return x.address < y.address; });
-        if (!map.ranges.empty())
-            range_line_.assign(static_cast<std::size_t>(length), 0);
-        for (const MapRange& r : map.ranges)
+        if (!map_.ranges.empty())
+            range_line_.assign(static_cast<std::size_t>(length_), 0);
+        for (const MapRange& r : map_.ranges)
             for (std::int32_t at = r.start; at <= r.end; ++at)
                 range_line_[static_cast<std::size_t>(offset(at))] = r.line;
     }
 
-    Trace run();
-
-private:
     struct Path {
         std::int32_t offset;
         std::int32_t from;
@@ -134,9 +138,10 @@ private:
     // The map line of the data range holding an offset of the image, 0 outside every range.
     int range_line(std::int32_t off) const { return range_line_.empty() ? 0 : range_line_[index(off)]; }
 
-    Flow flow(std::int32_t off) const;
     const MapRoutine* routine(std::int32_t address) const;
     void follow(Path path);
+    void drain();
+    void count();
     void linear();
     bool placeable(std::int32_t off, int length, const Path& path);
     bool place_params(std::int32_t off, int count, const Path& path);
@@ -162,31 +167,7 @@ private:
 
 Flow Tracer::flow(std::int32_t off) const
 {
-    const unsigned opcode = byte(off);
-    const FlowShape& shape = kFlowShapes[opcode];
-    Flow f;
-    f.ends = shape.ends;
-    f.note = shape.note;
-    if (shape.address_at != 0)
-        f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
-    if (shape.displacement_at != 0) {  // the target is the next instruction plus d
-        const std::int32_t next = address(add32(off, kLengths[opcode]));
-        f.target[f.targets++] =
-            program_address(add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), wraps_);
-    }
-    f.call = shape.call;
-    if (shape.data_at != 0) {
-        f.reads = true;
-        f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
-    }
-    if (shape.trap) {
-        const std::int32_t vector = offset(kVectorTop - 2 * opcode_map[opcode].p1);
-        if (inside(vector) && inside(vector + 1))
-            f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
-        else
-            f.note = Note::NoVector;
-    }
-    return f;
+    return flow_at(image_, length_, reloc_, off);
 }
 
 const MapRoutine* Tracer::routine(std::int32_t address) const
@@ -417,18 +398,43 @@ Trace Tracer::run()
                                                      [](const MapRange& r) { return r.kind == DataKind::Addrs; });
     if (t_.traced) {
         push_entries();
-        while (!work_.empty()) {
-            const Path path = work_.back();
-            work_.pop_back();
-            follow(path);
-        }
+        drain();
     } else {
         linear();
     }
+    count();
+    name_references();
+    return std::move(t_);
+}
+
+void Tracer::drain()
+{
+    while (!work_.empty()) {
+        const Path path = work_.back();
+        work_.pop_back();
+        follow(path);
+    }
+}
+
+void Tracer::count()
+{
+    t_.code_bytes = 0;
     for (Use u : t_.use)
         if (u != Use::Data)
             ++t_.code_bytes;
     t_.data_bytes = length_ - t_.code_bytes;
+}
+
+// Each entry is traced as a path of its own, in address order like the map's.
+Trace Tracer::run_more(const std::vector<std::int32_t>& entries)
+{
+    std::vector<std::int32_t> sorted = entries;
+    std::sort(sorted.begin(), sorted.end());
+    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it)
+        work_.push_back({offset(*it), *it, 0});
+    drain();
+    count();
+    t_.labels.clear();
     name_references();
     return std::move(t_);
 }
@@ -440,9 +446,47 @@ int instruction_length(unsigned opcode)
     return kLengths[opcode & 0xFF];
 }
 
+Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc, std::int32_t off)
+{
+    auto inside = [length](std::int32_t at) { return at >= 0 && at < length; };
+    auto byte = [&](std::int32_t at) -> unsigned { return inside(at) ? image[at] : 0; };
+    auto word = [&](std::int32_t at) { return byte(at) << 8 | byte(at + 1); };
+    const unsigned opcode = byte(off);
+    const FlowShape& shape = kFlowShapes[opcode];
+    Flow f;
+    f.ends = shape.ends;
+    f.note = shape.note;
+    if (shape.address_at != 0)
+        f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
+    if (shape.displacement_at != 0) {  // the target is the next instruction plus d
+        const std::int32_t next = add32(reloc, add32(off, kLengths[opcode]));
+        f.target[f.targets++] = program_address(
+            add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), within_16_bits(reloc, length));
+    }
+    f.call = shape.call;
+    if (shape.data_at != 0) {
+        f.reads = true;
+        f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
+    }
+    if (shape.trap) {
+        const std::int32_t vector = sub32(kVectorTop - 2 * opcode_map[opcode].p1, reloc);
+        if (inside(vector) && inside(vector + 1))
+            f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
+        else
+            f.note = Note::NoVector;
+    }
+    return f;
+}
+
 Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
 {
     return Tracer(map, image, length, reloc).run();
+}
+
+void trace_more(const Map& map, Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+                const std::vector<std::int32_t>& entries)
+{
+    trace = Tracer(map, std::move(trace), image, length, reloc).run_more(entries);
 }
 
 }  // namespace koddar

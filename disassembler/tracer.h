@@ -15,7 +15,7 @@ namespace koddar {
 enum class Use : std::uint8_t { Data, Code, CodeMore };
 
 // Why a branch of an instruction was not followed.
-enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector };
+enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector, Found };
 
 // A reference from the instruction or table word at `from` to `target` (both addresses).
 struct Ref {
@@ -57,10 +57,29 @@ struct Trace {
     std::int32_t unused_vectors = 0;  // words FFFF or 0000 of the vectors: no entry point
 };
 
+// What an instruction does to the flow, read from its opcode and operand bytes.
+struct Flow {
+    bool ends = false;         // JMP, BR, RETS, RETI: no next instruction
+    int targets = 0;           // branch targets to follow
+    std::int32_t target[2]{};  // addresses
+    bool reads = false;        // a direct or indexed data address
+    std::int32_t data = 0;     // its address
+    bool call = false;         // CALL or TRAP: the first target is a routine that returns
+    Note note = Note::None;
+};
+
 // The number of bytes of the instruction with this opcode, 1 to 4.
 int instruction_length(unsigned opcode);
 
+// The flow of the instruction at offset `off` of the image of `length` bytes at `reloc`.
+Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc, std::int32_t off);
+
 // Traces the image of `length` bytes at `reloc` as the map says.
 Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc);
+
+// Traces on over `trace` from more entry points (addresses), with the map's ranges as they are
+// now; the counts, references and labels are made again.
+void trace_more(const Map& map, Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+                const std::vector<std::int32_t>& entries);
 
 }  // namespace koddar
