@@ -18,7 +18,8 @@ std::string upper(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
@@ -31,6 +32,12 @@ bool local_name(std::string_view name)
 bool keyword(const std::string& u)
 {
     return directive_word(u) || find_mnemonic(u) >= 0;
+}
+
+// The words after a name that make it the name being defined rather than a label.
+bool defining_word(const std::string& u)
+{
+    return u == "EQU" || u == "SET" || u == "MACRO" || u == "FUNCTION";
 }
 
 // A, B and ST are operand forms, never names; Rn, Pn and the machine's register names may not
@@ -244,8 +251,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
         c_.skip_blanks();
         const bool colon = c_.peek() == ':' && c_.peek(1) != '=';
         Cursor probe = c_;
-        const std::string next = upper(read_name(probe));
-        const bool defines = next == "EQU" || next == "SET" || next == "MACRO" || next == "FUNCTION" ||
+        const std::string_view next = read_name(probe);
+        const bool defines = (next.size() >= 3 && next.size() <= 8 && defining_word(upper(next))) ||
                              (c_.peek() == '=' && c_.peek(1) != '=') || (c_.peek() == ':' && c_.peek(1) == '=');
         if (colon || defines || (first_column && !keyword(upper(name)) && (macros_.empty() || !macros_.count(upper(name))))) {
             label = std::string(name);
@@ -269,8 +276,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
         capture_line(word);
         return;
     }
-    if (word == "IF" || word == "IFDEF" || word == "IFNDEF" || word == "ELSEIF" || word == "ELSE" ||
-        word == "ENDIF") {
+    if (!word.empty() && (word[0] == 'I' || word[0] == 'E') &&
+        (word == "IF" || word == "IFDEF" || word == "IFNDEF" || word == "ELSEIF" || word == "ELSE" || word == "ENDIF")) {
         current_ = ++order_;
         if (failed_.size() < order_)
             failed_.resize(order_), end_.resize(order_);
@@ -282,8 +289,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
     const std::size_t me = ++order_;
     current_ = me;
     if (pass_ == 1) {
-        failed_.resize(me, false);
-        end_.resize(me, 0);
+        if (failed_.size() < me)
+            failed_.push_back(false), end_.push_back(0);
     } else if (me > failed_.size() || failed_[me - 1]) {
         if (me <= end_.size())
             here_ = end_[me - 1];

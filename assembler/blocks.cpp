@@ -14,7 +14,8 @@ std::string upper(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 

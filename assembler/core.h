@@ -157,6 +157,7 @@ private:
     std::unique_ptr<Capture> capture_;
     std::vector<bool> failed_;   // per statement: failed in the first pass
     std::vector<long> end_;      // per statement: the address after it, from the first pass
+    std::vector<std::int16_t> chosen_;  // per instruction: the opcode the first pass chose from known values, or -1
     std::vector<Diagnostic> errors_;
     std::vector<int> owner_;             // the statement that assembled each address, +1; 0 for none
     std::vector<unsigned char> memory_;  // the whole address space
@@ -183,6 +184,7 @@ private:
     std::size_t function_column_ = 0;    // where a user function is called, for its faults
     int in_function_ = 0;
 
+    std::vector<Operand> operands_;  // of the current instruction
     Origin origin_;
     Cursor c_;
     bool line_failed_ = false;

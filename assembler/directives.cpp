@@ -70,6 +70,11 @@ bool directive_word(const std::string& upper)
 
 bool Assembler::directive(const std::string& w, const std::string& label, std::size_t label_column, std::size_t column)
 {
+    if (find_mnemonic(w) >= 0) {  // the common case first: one look-up for an instruction line
+        if (!label.empty() && !define(label, label_column, address_label()))
+            return false;
+        return instruction(w, column);
+    }
     const Directive d = find_directive(w);
     switch (d) {
     case Directive::Equ:

@@ -49,11 +49,15 @@ bool is_address(const Operand& op)
 // Opcodes of each mnemonic in one processor's map, in opcode order; undefined opcodes are left out.
 struct FormIndex {
     std::array<std::vector<std::uint8_t>, std::size(name)> opcodes;
+    std::array<std::uint8_t, 256> length{};  // of each opcode's instruction
     explicit FormIndex(const Opcode* map)
     {
-        for (unsigned code = 0; code < 256; ++code)
-            if (map[code].op != UNDEF)
-                opcodes[map[code].op].push_back(static_cast<std::uint8_t>(code));
+        for (unsigned code = 0; code < 256; ++code) {
+            const Opcode& e = map[code];
+            length[code] = static_cast<std::uint8_t>(1 + operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3));
+            if (e.op != UNDEF)
+                opcodes[e.op].push_back(static_cast<std::uint8_t>(code));
+        }
     }
 };
 
@@ -167,8 +171,7 @@ int find_cpu(const std::string& cpu)
 
 int instruction_length(int processor, unsigned opcode)
 {
-    const Opcode& entry = processors[processor].opcodes[opcode & 0xFF];
-    return 1 + operand_bytes(entry.p1) + operand_bytes(entry.p2) + operand_bytes(entry.p3);
+    return index(processor).length[opcode & 0xFF];
 }
 
 int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& operands)
@@ -178,7 +181,8 @@ int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& opera
     int best = -1;
     int best_length = 0;
     int best_cost = 0;
-    for (const std::uint8_t code : index(processor).opcodes[static_cast<std::size_t>(mnemonic)]) {
+    const FormIndex& forms = index(processor);
+    for (const std::uint8_t code : forms.opcodes[static_cast<std::size_t>(mnemonic)]) {
         const Opcode& entry = processors[processor].opcodes[code];
         const int kinds[3] = {entry.p1, entry.p2, entry.p3};
         int cost = 0;
@@ -192,7 +196,7 @@ int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& opera
             fits = f >= 0;
             cost += f;
         }
-        const int length = instruction_length(processor, code);
+        const int length = forms.length[code];
         if (fits && (best < 0 || length < best_length || (length == best_length && cost < best_cost))) {
             best = code;
             best_length = length;

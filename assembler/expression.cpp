@@ -37,7 +37,8 @@ std::string upper(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
@@ -404,14 +405,15 @@ bool escape(Cursor& c, std::string& bytes)
 
 }  // namespace
 
+// ASCII only, without the C library's locale: names are read on every line.
 bool name_start(char c)
 {
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
 bool name_char(char c)
 {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    return name_start(c) || (c >= '0' && c <= '9');
 }
 
 std::string_view read_name(Cursor& c)

@@ -25,7 +25,8 @@ constexpr int kTraps = 24;  // TRAP 0 to 23
 bool Assembler::instruction(const std::string& word, std::size_t column)
 {
     std::string mnemonic = word;
-    std::vector<Operand> operands;
+    std::vector<Operand>& operands = operands_;  // kept from line to line: no allocation each
+    operands.clear();
     if (!at_end()) {
         for (;;) {
             Operand op;
@@ -39,7 +40,7 @@ bool Assembler::instruction(const std::string& word, std::size_t column)
             ++c_.pos;
         }
     }
-    if (mnemonic == "TST" && operands.size() == 1 && (operands[0].form == Form::A || operands[0].form == Form::B)) {
+    if (operands.size() == 1 && mnemonic.size() == 3 && mnemonic == "TST" && (operands[0].form == Form::A || operands[0].form == Form::B)) {
         mnemonic = operands[0].form == Form::A ? "TSTA" : "TSTB";
         operands.clear();
     }
@@ -61,10 +62,31 @@ bool Assembler::instruction(const std::string& word, std::size_t column)
         if (operands.size() != 2)
             return fail(column, "WVDP takes one operand: A, B or an immediate byte.");
     }
-    int code = choose_opcode(processor_, m, operands);
-    if (code < 0) {
-        m = rewrite_form(m, operands);
+    // The second pass takes the first pass's choice when every operand was known then: the
+    // choice depends on the forms and on those values alone.
+    const std::size_t at = current_ - 1;
+    constexpr int kRewritten = 0x100;  // with the opcode: the manuals' form was turned into the map's
+    int code = pass_ == 2 && at < chosen_.size() ? chosen_[at] : -1;
+    if (code >= 0) {
+        if (code & kRewritten)
+            m = rewrite_form(m, operands);
+        code &= 0xFF;
+    } else {
+        int rewritten = 0;
         code = choose_opcode(processor_, m, operands);
+        if (code < 0) {
+            m = rewrite_form(m, operands);
+            code = choose_opcode(processor_, m, operands);
+            rewritten = kRewritten;
+        }
+        bool known = true;
+        for (const Operand& op : operands)
+            known = known && op.known;
+        if (pass_ == 1 && known && code >= 0) {
+            if (chosen_.size() <= at)
+                chosen_.resize(at + 1, -1);
+            chosen_[at] = static_cast<std::int16_t>(code | rewritten);
+        }
     }
     if (code < 0 && m == koddar::SWAP && processor_ != static_cast<int>(koddar::kFamilyProcessor))
         return fail(column, "SWAP is an instruction of the family's standard map: write CPU TMS7000 before it.");

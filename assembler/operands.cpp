@@ -3,8 +3,6 @@
 // names one (COUNT-1, P4, 0104h).
 #include "operands.h"
 
-#include <cctype>
-
 namespace kodasm {
 
 namespace {
@@ -19,14 +17,13 @@ bool fixed_register(Cursor& c, Operand& op)
     const char next = probe.peek();
     if (next != '\0' && next != ',' && next != ' ' && next != '\t' && next != ';')
         return false;
-    std::string u(word);
-    for (char& ch : u)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (u == "A")
+    const auto up = [](char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; };
+    const char first = up(word[0]);
+    if (word.size() == 1 && first == 'A')
         op.form = Form::A, op.value = 0;
-    else if (u == "B")
+    else if (word.size() == 1 && first == 'B')
         op.form = Form::B, op.value = 1;
-    else if (u == "ST")
+    else if (word.size() == 2 && first == 'S' && up(word[1]) == 'T')
         op.form = Form::Status;
     else
         return false;

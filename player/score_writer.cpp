@@ -1,7 +1,8 @@
 // A divisor is the ceiling of the note's length in divisor units, so every divisor is given by
 // a whole interval of durations: (divisor - 1, divisor] units. The duration written is the
 // decimal with the fewest digits inside it, checked with the converter's own reading and
-// divisor computation. The tempo is searched near the one that makes the most frequent note value one beat.
+// divisor computation. The tempo is searched near the one that makes the most frequent note
+// value one beat.
 #include "score_writer.h"
 
 #include <algorithm>
@@ -25,7 +26,9 @@ constexpr double kLargestExact = 9007199254740992.0;  // 2^53: decimal_value's b
 // Past this relative distance from the interval's ends a duration is surely outside; nearer,
 // the converter's own computation decides (a float is within 6e-8 of the decimal it reads).
 constexpr double kEdge = 1e-6;
+// Decimals tried on each side of the target: the nearest inside the interval is among them.
 constexpr double kNear = 16;
+// Note lengths within 4% of each other are one note value to the tempo guess.
 constexpr double kSameValue = 1.04;
 // The tempos tried lie from 4/5 to 5/4 of the guess, scored on the most frequent notes.
 constexpr double kTempoSpan = 1.25;
