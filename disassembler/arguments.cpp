@@ -62,14 +62,14 @@ bool is_standard_output(const char* path)
            sp.st_ino == so.st_ino;
 }
 
-// No output may be one of the run's inputs: the new map would replace the image or the map it
-// was made from, a listing appended to an input would corrupt it.
+// No output may be one of the run's inputs (image, map, execution log): the new map would replace
+// what it was made from, a listing appended to an input would corrupt it.
 int refuse_outputs_over_inputs(const char* image)
 {
     const struct {
         const char* path;
         const char* role;
-    } inputs[] = {{image, "source"}, {map_file, "map"}};
+    } inputs[] = {{image, "source"}, {map_file, "map"}, {analysis.log, "log"}};
     for (const auto& in : inputs) {
         if (in.path == nullptr)
             continue;
