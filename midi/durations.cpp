@@ -17,8 +17,8 @@ namespace {
 
 constexpr int kRestRow = 1;
 constexpr unsigned kMaxDivisor = 65535;
-constexpr double kType3Rate = 66.0;  // units of a second in output type 3
-constexpr int kMostDecimals = 9;     // tried by exact arithmetic; printf goes on from there
+constexpr double kType3Rate = 66.0;                  // units of a second in output type 3
+constexpr int kMostDecimals = 9;                     // tried by exact arithmetic; printf goes on from there
 constexpr double kExactDigits = 9007199254740992.0;  // 2^53: every whole double below is exact
 
 // The units a second of this row has.
@@ -47,10 +47,19 @@ Placement place(const std::vector<Element>& elements, int type)
     out.notes.reserve(elements.size());
     double now = 0;
     for (const Element& e : elements) {
+        if (out.notes.size() >= kMostNotes) {
+            out.too_many = true;
+            break;
+        }
         const double units = std::floor((e.end - now) * rate(type, e.row) + 0.5);  // a tie to the longer
         if (!(units >= 1)) {
             ++out.left_out;
             continue;
+        }
+        const double most = static_cast<double>(kMostNotes - out.notes.size()) * kMaxDivisor;
+        if (units > most) {
+            out.too_many = true;
+            break;
         }
         const auto total = static_cast<std::uint64_t>(units);
         const std::uint64_t pieces = (total + kMaxDivisor - 1) / kMaxDivisor;
@@ -84,9 +93,23 @@ std::string DurationTexts::find(int row, unsigned divisor) const
         const int got = compute_diviseur(type_, freq, d, tempo_);
         return got == 0 ? static_cast<int>(kMaxDivisor) + 1 : got;
     };
-    // Positive floats are ordered like their bit patterns: the run's ends by bisection.
+    // Positive floats are ordered like their bit patterns: the run's ends by bisection, within
+    // a bracket around the exact duration of the divisor when it holds, else over all floats.
+    const double exact = type_ == 3 ? divisor * tempo_ / 3960.0 : divisor * tempo_ / (60.0 * static_cast<double>(freq));
+    auto bits_of = [](double d) {
+        const float f = static_cast<float>(d);
+        std::uint32_t b;
+        std::memcpy(&b, &f, sizeof b);
+        return b;
+    };
     auto first_bits_with = [&](auto at_or_past) {
         std::uint32_t low = 1, high = 0x7F800000u;  // the smallest positive float, infinity
+        const double below = exact * (want - 1.5) / want, above = exact * (want + 0.5) / want;
+        if (below > 1e-30 && above < 1e30 && !at_or_past(divisor_of(from_bits(bits_of(below)))) &&
+            at_or_past(divisor_of(from_bits(bits_of(above))))) {
+            low = bits_of(below);
+            high = bits_of(above);
+        }
         while (low < high) {
             const std::uint32_t mid = low + (high - low) / 2;
             if (at_or_past(divisor_of(from_bits(mid))))
@@ -117,10 +140,9 @@ std::string DurationTexts::find(int row, unsigned divisor) const
         for (double candidate : {nearest, nearest - 1, nearest + 1}) {
             const auto digits = static_cast<unsigned long long>(candidate);
             const auto whole = static_cast<unsigned long long>(scale);
-            int size = std::snprintf(text, sizeof text, "%llu", digits / whole);
+            const int size = std::snprintf(text, sizeof text, "%llu", digits / whole);
             if (k > 0)
-                size += std::snprintf(text + size, sizeof text - static_cast<std::size_t>(size), ".%0*llu", k,
-                                      digits % whole);
+                std::snprintf(text + size, sizeof text - static_cast<std::size_t>(size), ".%0*llu", k, digits % whole);
             if (divisor_of(read_duration(text)) == want)
                 return text;
         }

@@ -26,7 +26,12 @@ struct Placement {
     std::size_t left_out = 0;  // elements shorter than half a unit where they fell
     std::size_t repeated = 0;  // elements too long for one divisor, written as several
     double seconds = 0;        // of the whole stream
+    bool too_many = false;     // placing stopped at kMostNotes notes
 };
+
+// Far more notes than any score melvox takes can hold, even with -r: placing stops there, so
+// that a file of a few bytes cannot ask for millions of repeated notes.
+constexpr std::size_t kMostNotes = 1u << 18;
 
 // Each element's divisor is the whole number of units that brings the stream's running time
 // nearest to the element's end: the stream never drifts from the file by more than half a

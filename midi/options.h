@@ -8,10 +8,10 @@ namespace melmidi {
 struct Options {
     const char* source = nullptr;
     const char* target = nullptr;
-    int type = 1;        // output type of the score: 1 or 3
-    VoiceChoice voice;   // -k and -c
-    int transpose = 0;   // -x: semitones
-    int tempo = 0;       // -b: beats per minute; 0: the file's first tempo
+    int type = 1;          // output type of the score: 1 or 3
+    VoiceChoice voice;     // -k and -c
+    int transpose = 0;     // -x: semitones
+    int tempo = 0;         // -b: beats per minute; 0: the file's first tempo
     bool repeats = false;  // -r: fold repeated passages when the score is too long
 };
 

@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "converter.h"
 #include "durations.h"
 #include "output_file.h"
+#include "same_file.h"
 #include "score.h"
 #include "smf.h"
 #include "timing.h"
@@ -50,16 +52,15 @@ std::string plural(std::size_t n, const char* one, const char* many)
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string report(const Voice& voice, int tempo, bool tempo_asked, const Elements& elements,
-                   const Placement& placed, const std::vector<Block>& blocks, double midi_seconds)
+std::string report(const Voice& voice, int tempo, bool tempo_asked, const Elements& elements, const Placement& placed,
+                   const std::vector<Block>& blocks, double midi_seconds)
 {
     std::size_t rests = 0;
     for (const ScoreNote& n : placed.notes)
         rests += n.row == 1;
     std::string text = voice_line(voice);
     text += printed("Tempo: %d beats per minute%s.\n", tempo, tempo_asked ? " (-b)" : "");
-    text += "Written: " + plural(placed.notes.size() - rests, "note", "notes") + ", " +
-            plural(rests, "rest", "rests");
+    text += "Written: " + plural(placed.notes.size() - rests, "note", "notes") + ", " + plural(rests, "rest", "rests");
     if (placed.repeated)
         text += ", " + plural(placed.repeated, "long element", "long elements") + " repeated";
     if (placed.left_out)
@@ -81,10 +82,10 @@ std::string report(const Voice& voice, int tempo, bool tempo_asked, const Elemen
 
 std::string too_long(std::size_t stream, std::size_t text, bool repeats)
 {
-    return printed("Score too long for melvox: %zu stream bytes (at most %zu) and %zu text bytes (at most %zu)%s.\n",
-                   stream, kMaxStream, text, kMaxScoreText,
-                   repeats ? ", even with its repeated passages written once"
-                           : "; -r writes its repeated passages once");
+    return printed(
+        "Score too long for melvox: %zu stream bytes (at most %zu) and %zu text bytes (at most %zu)%s.\n", stream,
+        kMaxStream, text, kMaxScoreText,
+        repeats ? ", even with its repeated passages written once" : "; -r writes its repeated passages once");
 }
 
 }  // namespace
@@ -107,6 +108,10 @@ Conversion convert(const unsigned char* bytes, std::size_t size, const Options& 
     const int tempo = options.tempo ? options.tempo : first_tempo(file);
     const Elements elements = make_elements(voice, map, options.transpose);
     const Placement placed = place(elements.list, options.type);
+    if (placed.too_many) {
+        out.error = printed("Score too long for melvox: more than %zu notes.\n", kMostNotes);
+        return out;
+    }
     std::vector<Block> blocks = plain(placed.notes);
     DurationTexts durations(options.type, tempo);
     std::string text;
@@ -139,40 +144,69 @@ int fail(const std::string& message)
 
 enum class Read { Ok, CannotOpen, TooLong };
 
-// The whole file, at most kMaxMidiBytes of it: one byte more is enough to refuse it.
-Read read_file(const char* path, std::vector<unsigned char>& bytes)
-{
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Read::CannotOpen;
-    struct stat st;
-    bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    const std::size_t expected = ok && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
-    bytes.resize(std::min(expected, kMaxMidiBytes) + 1);
-    std::size_t n = 0;
-    while (ok && n <= kMaxMidiBytes) {
-        if (n == bytes.size())
-            bytes.resize(std::min(2 * n, kMaxMidiBytes + 1));
-        const ssize_t got = read(fd, bytes.data() + n, bytes.size() - n);
-        if (got < 0 && errno == EINTR)
-            continue;
-        ok = got >= 0;
-        if (got <= 0)
-            break;
-        n += static_cast<std::size_t>(got);
+// The whole file, at most kMaxMidiBytes of it. A regular file is mapped (a large one then
+// costs no copy); anything else is read until one byte more than the bound is there.
+class Input {
+public:
+    Input() = default;
+    Input(const Input&) = delete;
+    Input& operator=(const Input&) = delete;
+    ~Input()
+    {
+        if (mapped_)
+            munmap(mapped_, size_);
     }
-    close(fd);
-    bytes.resize(n);
-    if (!ok)
-        return Read::CannotOpen;
-    return n > kMaxMidiBytes ? Read::TooLong : Read::Ok;
-}
+    const unsigned char* data() const { return mapped_ ? static_cast<const unsigned char*>(mapped_) : read_.data(); }
+    std::size_t size() const { return mapped_ ? size_ : read_.size(); }
 
-bool same_file(const char* a, const char* b)
-{
-    struct stat sa, sb;
-    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
+    Read open_file(const char* path)
+    {
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return Read::CannotOpen;
+        const Read r = load(fd);
+        close(fd);
+        return r;
+    }
+
+private:
+    Read load(int fd)
+    {
+        struct stat st;
+        if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
+            return Read::CannotOpen;
+        if (S_ISREG(st.st_mode) && st.st_size > 0) {
+            if (static_cast<std::uint64_t>(st.st_size) > kMaxMidiBytes)
+                return Read::TooLong;
+            void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (p != MAP_FAILED) {
+                mapped_ = p;
+                size_ = static_cast<std::size_t>(st.st_size);
+                return Read::Ok;
+            }
+        }
+        std::size_t n = 0;
+        read_.resize(std::size_t{64} * 1024);
+        for (;;) {
+            if (n == read_.size())
+                read_.resize(std::min(2 * n, kMaxMidiBytes + 1));
+            const ssize_t got = read(fd, read_.data() + n, read_.size() - n);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return Read::CannotOpen;
+            n += static_cast<std::size_t>(got);
+            if (got == 0 || n > kMaxMidiBytes)
+                break;
+        }
+        read_.resize(n);
+        return n > kMaxMidiBytes ? Read::TooLong : Read::Ok;
+    }
+
+    void* mapped_ = nullptr;
+    std::size_t size_ = 0;
+    std::vector<unsigned char> read_;
+};
 
 }  // namespace
 
@@ -182,8 +216,8 @@ int run(int argc, char** argv)
     Options options;
     if (parse_arguments(argc, argv, options))
         return 1;
-    std::vector<unsigned char> bytes;
-    switch (read_file(options.source, bytes)) {
+    Input bytes;
+    switch (bytes.open_file(options.source)) {
     case Read::Ok: break;
     case Read::CannotOpen: return fail("Cannot open source file.\n");
     case Read::TooLong: return fail("MIDI file too long: melmidi reads at most 16777216 bytes.\n");
@@ -191,7 +225,7 @@ int run(int argc, char** argv)
     const Conversion c = convert(bytes.data(), bytes.size(), options);
     if (!c.error.empty())
         return fail(c.error);
-    if (same_file(options.source, options.target))
+    if (same_existing_file(options.source, options.target))
         return fail(printed("Target file %s is the MIDI file itself.\n", options.target));
     std::fputs(c.report.c_str(), stderr);
     OutputFile out;

@@ -8,8 +8,8 @@ namespace melmidi {
 
 namespace {
 
-constexpr int kMaxCount = 127;          // of a section
-constexpr std::size_t kLongestPeriod = 1024;  // notes of the longest passage looked for
+constexpr int kMaxCount = 127;               // of a section
+constexpr std::size_t kLongestPeriod = 512;  // notes of the longest passage looked for
 
 struct Repeat {
     std::size_t block = 0;

@@ -47,7 +47,10 @@ public:
     {
     }
 
-    bool read(Track& track, std::vector<TempoChange>& tempos, MidiError& error)
+    // The first reading checks every event and collects the tempo changes and the channels
+    // with notes; a later one, with `notes`, keeps the notes of the channels of `wanted`.
+    bool read(Track& track, std::vector<TempoChange>* tempos, MidiError& error, std::vector<NoteEvent>* notes = nullptr,
+              unsigned wanted = 0)
     {
         std::uint64_t tick = 0;
         unsigned status = 0;  // of the last channel message, for running status
@@ -84,7 +87,7 @@ public:
             } else {
                 return fail(error, "status byte " + hex_byte(byte) + " is not allowed in a MIDI file");
             }
-            if (!channel_message(status, tick, track, error))
+            if (!channel_message(status, tick, track, notes, wanted, error))
                 return false;
         }
         track.end_tick = tick;
@@ -92,7 +95,7 @@ public:
     }
 
 private:
-    bool fail(MidiError& error, std::string what, const unsigned char* at = nullptr)
+    bool fail(MidiError& error, const std::string& what, const unsigned char* at = nullptr)
     {
         error.offset = static_cast<std::size_t>((at ? at : p_) - base_);
         error.what = "bad chunk: " + what;
@@ -129,7 +132,7 @@ private:
         return true;
     }
 
-    bool meta(std::uint64_t tick, std::vector<TempoChange>& tempos, bool& end_of_track, MidiError& error)
+    bool meta(std::uint64_t tick, std::vector<TempoChange>* tempos, bool& end_of_track, MidiError& error)
     {
         if (p_ >= end_)
             return past_end(error);
@@ -149,27 +152,29 @@ private:
             const std::uint32_t usec = static_cast<std::uint32_t>(data[0]) << 16 | data[1] << 8 | data[2];
             if (usec == 0)
                 return fail(error, "a tempo of 0 microseconds per quarter note", data);
-            tempos.push_back({tick, usec});
+            if (tempos)
+                tempos->push_back({tick, usec});
         }
         return true;
     }
 
-    bool channel_message(unsigned status, std::uint64_t tick, Track& track, MidiError& error)
+    bool channel_message(unsigned status, std::uint64_t tick, Track& track, std::vector<NoteEvent>* notes,
+                         unsigned wanted, MidiError& error)
     {
         const int n = kDataBytes[status >> 4];
         if (end_ - p_ < n)
             return past_end(error);
-        for (int i = 0; i < n; ++i)
-            if (p_[i] >= 0x80)
-                return fail(error, "byte " + hex_byte(p_[i]) + " where a data byte was expected", p_ + i);
+        if (p_[0] >= 0x80 || (n == 2 && p_[1] >= 0x80)) {
+            const unsigned char* bad = p_[0] >= 0x80 ? p_ : p_ + 1;
+            return fail(error, "byte " + hex_byte(*bad) + " where a data byte was expected", bad);
+        }
         const unsigned kind = status >> 4;
         if (kind == 0x9 || kind == 0x8) {
-            NoteEvent e;
-            e.tick = tick;
-            e.channel = static_cast<std::uint8_t>(status & 0x0F);
-            e.key = p_[0];
-            e.on = kind == 0x9 && p_[1] != 0;
-            track.notes.push_back(e);
+            const unsigned channel = status & 0x0F;
+            const bool on = kind == 0x9 && p_[1] != 0;
+            track.channels |= static_cast<unsigned>(on) << channel;
+            if (notes && (wanted >> channel & 1u))
+                notes->push_back({tick, static_cast<std::uint8_t>(channel), p_[0], on});
         }
         p_ += n;
         return true;
@@ -181,7 +186,7 @@ private:
     std::size_t chunk_;
 };
 
-bool cut_short(MidiError& error, std::size_t offset, std::string what)
+bool cut_short(MidiError& error, std::size_t offset, const std::string& what)
 {
     error.offset = offset;
     error.what = "file cut short: " + what;
@@ -243,14 +248,15 @@ bool read_header(const unsigned char* bytes, std::size_t size, MidiFile& file, M
 bool read_midi(const unsigned char* bytes, std::size_t size, MidiFile& file, MidiError& error)
 {
     file = MidiFile{};
+    file.bytes = bytes;
     if (!read_header(bytes, size, file, error))
         return false;
     std::size_t at = kChunkHeader + be32(bytes + 4);
     while (static_cast<int>(file.tracks.size()) < file.declared_tracks) {
         if (size - at < kChunkHeader) {
-            return cut_short(error, size,
-                             std::to_string(file.tracks.size()) + " of " + std::to_string(file.declared_tracks) +
-                                 " tracks found");
+            return cut_short(
+                error, size,
+                std::to_string(file.tracks.size()) + " of " + std::to_string(file.declared_tracks) + " tracks found");
         }
         const unsigned char* chunk = bytes + at;
         if (!printable_type(chunk)) {
@@ -266,8 +272,12 @@ bool read_midi(const unsigned char* bytes, std::size_t size, MidiFile& file, Mid
         }
         if (std::equal(chunk, chunk + 4, "MTrk")) {
             file.tracks.emplace_back();
+            Track& track = file.tracks.back();
+            track.chunk = at;
+            track.data = at + kChunkHeader;
+            track.size = length;
             TrackReader reader(bytes, chunk + kChunkHeader, chunk + kChunkHeader + length, at);
-            if (!reader.read(file.tracks.back(), file.tempos, error))
+            if (!reader.read(track, &file.tempos, error))
                 return false;
         }
         at += kChunkHeader + length;
@@ -275,6 +285,14 @@ bool read_midi(const unsigned char* bytes, std::size_t size, MidiFile& file, Mid
     std::stable_sort(file.tempos.begin(), file.tempos.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
     return true;
+}
+
+void read_notes(const MidiFile& file, const Track& track, unsigned channels, std::vector<NoteEvent>& notes)
+{
+    Track again;
+    MidiError unused;
+    TrackReader reader(file.bytes, file.bytes + track.data, file.bytes + track.data + track.size, track.chunk);
+    reader.read(again, nullptr, unused, &notes, channels);
 }
 
 }  // namespace melmidi

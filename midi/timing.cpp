@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "pitch.h"
 
@@ -58,9 +59,11 @@ Elements make_elements(const Voice& voice, const TempoMap& map, int transpose)
     const double origin = map.seconds(voice.melody.front().start);
     out.lead = origin;
     out.list.reserve(voice.melody.size() * 2);
-    int last_key = -1000;
-    int last_row = 0;
-    bool last_moved = false;
+    // Rows by key (transposed keys run from -127 to 254), found once each.
+    constexpr int kLowestKey = -128;
+    int rows[512];
+    bool moved[512];
+    std::fill(std::begin(rows), std::end(rows), 0);
     for (const Segment& s : voice.melody) {
         const double start = map.seconds(s.start) - origin;
         if (!out.list.empty() && start > out.list.back().end) {
@@ -71,13 +74,11 @@ Elements make_elements(const Voice& voice, const TempoMap& map, int transpose)
                 ++out.rests;
             }
         }
-        const int key = s.key + transpose;
-        if (key != last_key) {
-            last_row = key_row(key, last_moved);
-            last_key = key;
-        }
-        out.moved += last_moved;
-        out.list.push_back({last_row, map.seconds(s.end) - origin});
+        const auto k = static_cast<std::size_t>(s.key + transpose - kLowestKey);
+        if (rows[k] == 0)
+            rows[k] = key_row(s.key + transpose, moved[k]);
+        out.moved += moved[k];
+        out.list.push_back({rows[k], map.seconds(s.end) - origin});
     }
     return out;
 }

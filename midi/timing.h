@@ -10,7 +10,7 @@
 
 namespace melmidi {
 
-constexpr int kDefaultTempo = 120;    // beats per minute of a file without a tempo
+constexpr int kDefaultTempo = 120;      // beats per minute of a file without a tempo
 constexpr double kShortestGap = 0.010;  // seconds: a shorter silence is not heard as one
 
 // Seconds from the start of the file at each tick, by every tempo change of the file.
@@ -32,13 +32,13 @@ private:
 int first_tempo(const MidiFile& file);
 
 struct Element {
-    int row = 0;      // of the note table; 1 for REST
+    int row = 0;     // of the note table; 1 for REST
     double end = 0;  // seconds after the first note's start
 };
 
 struct Elements {
     std::vector<Element> list;
-    double lead = 0;        // seconds of silence before the first note, left out
+    double lead = 0;  // seconds of silence before the first note, left out
     std::size_t rests = 0;
     std::size_t moved = 0;  // notes moved by octaves into the table
 };

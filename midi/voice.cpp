@@ -22,18 +22,13 @@ struct Interval {
 
 bool has_notes(const Track& track, unsigned channels)
 {
-    return std::any_of(track.notes.begin(), track.notes.end(),
-                       [channels](const NoteEvent& e) { return e.on && (channels >> e.channel & 1u); });
+    return (track.channels & channels) != 0;
 }
 
 // The lowest channel but the drums' with a note in `track`, as a mask; 0 when none.
 unsigned first_channel(const Track& track)
 {
-    unsigned seen = 0;
-    for (const NoteEvent& e : track.notes)
-        if (e.on)
-            seen |= 1u << e.channel;
-    seen &= kAllButDrums;
+    const unsigned seen = track.channels & kAllButDrums;
     return seen & (~seen + 1);
 }
 
@@ -56,7 +51,7 @@ bool resolve(const MidiFile& file, const VoiceChoice& choice, int& track, unsign
                 track = t;
     }
     // A file of one track is read by channel: the first that has notes.
-    if (file.format == 0 && choice.channel == 0 && track == 1) {
+    if (tracks == 1 && choice.channel == 0) {
         const unsigned first = first_channel(file.tracks[0]);
         if (first)
             channels = first;
@@ -67,20 +62,23 @@ bool resolve(const MidiFile& file, const VoiceChoice& choice, int& track, unsign
 std::vector<Interval> intervals(const MidiFile& file, int track, unsigned channels, Voice& voice)
 {
     std::vector<NoteEvent> events;
+    std::size_t bytes = 0;
+    for (std::size_t t = 0; t < file.tracks.size(); ++t)
+        if (track == 0 || static_cast<int>(t) + 1 == track)
+            bytes += file.tracks[t].size;
+    events.reserve(bytes / 4);  // a note event takes at least 3 bytes and a delta time
     std::uint64_t end = 0;
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
         if (track != 0 && static_cast<int>(t) + 1 != track)
             continue;
-        for (const NoteEvent& e : file.tracks[t].notes)
-            if (channels >> e.channel & 1u)
-                events.push_back(e);
+        read_notes(file, file.tracks[t], channels, events);
         end = std::max(end, file.tracks[t].end_tick);
     }
     if (track == 0)
         std::stable_sort(events.begin(), events.end(),
                          [](const NoteEvent& a, const NoteEvent& b) { return a.tick < b.tick; });
     constexpr std::size_t kNone = ~std::size_t{0};
-    std::vector<std::size_t> sounding(16 * 128, kNone);  // by channel and key: its interval
+    std::vector<std::size_t> sounding(std::size_t{16} * 128, kNone);  // by channel and key: its interval
     std::vector<Interval> list;
     for (const NoteEvent& e : events) {
         std::size_t& open = sounding[e.channel * 128u + e.key];
@@ -167,7 +165,6 @@ std::string describe_voice(int track, unsigned channels)
             list += (list.empty() ? "" : ", ") + std::to_string(c);
     return text + (list.find(',') == std::string::npos ? ", channel " : ", channels ") + list;
 }
-
 
 bool select_voice(const MidiFile& file, const VoiceChoice& choice, Voice& voice, std::string& error)
 {

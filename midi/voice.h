@@ -26,12 +26,12 @@ struct Segment {
 };
 
 struct Voice {
-    int track = 0;               // 1-based, or 0 for the notes of every track
-    unsigned channels = 0;       // bit c-1: channel c gave notes
+    int track = 0;                // 1-based, or 0 for the notes of every track
+    unsigned channels = 0;        // bit c-1: channel c gave notes
     std::vector<Segment> melody;  // in time order, never overlapping
-    std::size_t notes = 0;       // note-on events of the voice
-    std::size_t dropped = 0;     // never the highest: left out
-    std::size_t cut = 0;         // the highest only part of the time: shortened or interrupted
+    std::size_t notes = 0;        // note-on events of the voice
+    std::size_t dropped = 0;      // never the highest: left out
+    std::size_t cut = 0;          // the highest only part of the time: shortened or interrupted
 };
 
 // The voice of `choice` in `file`; false with a one-line message (without its newline) when

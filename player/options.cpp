@@ -1,4 +1,4 @@
-// getopt "ht:w:sl:" with permutation; option values carry a first character that is skipped
+// getopt "ht:w:sl:p:" with permutation; option values carry a first character that is skipped
 // (-t:3, -w:out.wav). Unlike the converter, a wrong -t value is refused: a preview in the
 // wrong timing would mislead.
 #include "options.h"
@@ -29,7 +29,7 @@ int refuse(const char* message)
 int report_option_error(int option)
 {
     const int c = static_cast<unsigned char>(option);
-    if (c == 't' || c == 'w' || c == 'l') {
+    if (c == 't' || c == 'w' || c == 'l' || c == 'p') {
         std::fprintf(stderr, "Option -%c requires an argument.\n", c);
     } else if (std::isprint(c)) {
         std::fprintf(stderr, "Unknown option `-%c'.\n", c);
@@ -59,7 +59,7 @@ int parse_arguments(int argc, char** argv, Options& options)
 {
     optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
     int c;
-    while ((c = getopt(argc, argv, "ht:w:sl:")) != -1) {
+    while ((c = getopt(argc, argv, "ht:w:sl:p:")) != -1) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 't':
@@ -75,6 +75,11 @@ int parse_arguments(int argc, char** argv, Options& options)
             if (optarg[0] == '\0' || optarg[1] == '\0')
                 return refuse("Empty WAV file name, expected -w:wavFile.\n");
             options.wav = optarg + 1;
+            break;
+        case 'p':
+            if (optarg[0] == '\0' || optarg[1] == '\0')
+                return refuse("Empty picture file name, expected -p:pictureFile.\n");
+            options.picture = optarg + 1;
             break;
         case 's': options.score = true; break;
         case 'l':

@@ -8,6 +8,7 @@
 
 #include "listing.h"
 #include "options.h"
+#include "picture.h"
 #include "same_file.h"
 #include "score_writer.h"
 #include "stream.h"
@@ -95,6 +96,12 @@ int run(int argc, char** argv)
         if (!write_preview(options.wav, options.source, stream, options.type, error, options.max_seconds))
             return fail(error);
         std::fprintf(stderr, "%s file written.\n", options.wav);
+    }
+    if (options.picture) {
+        std::string error;
+        if (!write_picture(options.picture, options.source, stream, options.type, error))
+            return fail(error);
+        std::fprintf(stderr, "%s file written.\n", options.picture);
     }
     return status;
 }

@@ -63,9 +63,9 @@ struct Case {
     const char* name;
     Piece piece;
     melmidi::Options options;
-    const char* score;  // or the message, when it starts with no digit
+    const char* score;                                  // or the message, when it starts with no digit
     std::vector<std::pair<int, std::uint64_t>> melody;  // MIDI key (kRest) and start tick of each element
-    std::uint64_t end = 0;                               // tick at which the last element ends
+    std::uint64_t end = 0;                              // tick at which the last element ends
 };
 
 melmidi::Options with(int type, int track = 0, int channel = 0, int transpose = 0, int tempo = 0)
@@ -87,8 +87,10 @@ std::vector<Case> cases()
     chord.note(0, 2 * kPpq, 72).note(0, kPpq, 76).note(0, kPpq / 2, 79).note(2 * kPpq, 3 * kPpq, 74);
     Track legato;
     // One-tick gaps between the first three notes, a gap of an eighth before the last.
-    legato.note(0, kPpq - 1, 72).note(kPpq, 2 * kPpq - 1, 74).note(2 * kPpq, 3 * kPpq, 76).note(
-        3 * kPpq + kPpq / 2, 4 * kPpq, 77);
+    legato.note(0, kPpq - 1, 72)
+        .note(kPpq, 2 * kPpq - 1, 74)
+        .note(2 * kPpq, 3 * kPpq, 76)
+        .note(3 * kPpq + kPpq / 2, 4 * kPpq, 77);
     Track range;
     range.note(0, kPpq, 12).note(kPpq, 2 * kPpq, 127).note(2 * kPpq, 3 * kPpq, 69);
     Track drums;
@@ -103,38 +105,112 @@ std::vector<Case> cases()
         .event(kPpq / 3, std::string("\xE0\x00\x40", 3))
         .event(kPpq / 3, std::string("\xC0\x05", 2))
         .meta(kPpq, 0x01, "text");
-    const std::vector<std::pair<int, std::uint64_t>> scale_melody = {{72, 0}, {74, kPpq}, {76, 2 * kPpq}, {77, 3 * kPpq}};
+    const std::vector<std::pair<int, std::uint64_t>> scale_melody = {
+        {72, 0}, {74, kPpq}, {76, 2 * kPpq}, {77, 3 * kPpq}};
 
     return {
-        {"format 0 with running status, type 3", {format0(scale(), true), {}}, with(3), "120\nC4 1\nD4 1\nE4 1\nF4 1\n", scale_melody, 4 * kPpq},
-        {"format 0 with running status, type 1", {format0(scale(), true), {}}, with(1), "120\nC4 0.999\nD4 0.999\nE4 1\nF4 0.999\n", scale_melody, 4 * kPpq},
-        {"sysex, controllers, program change and text skipped", {format0(events, true), {}}, with(3), "120\nC4 1\nD4 1\nE4 1\nF4 1\n",
-         scale_melody, 4 * kPpq},
+        {"format 0 with running status, type 3",
+         {format0(scale(), true), {}},
+         with(3),
+         "120\nC4 1\nD4 1\nE4 1\nF4 1\n",
+         scale_melody,
+         4 * kPpq},
+        {"format 0 with running status, type 1",
+         {format0(scale(), true), {}},
+         with(1),
+         "120\nC4 0.999\nD4 0.999\nE4 1\nF4 0.999\n",
+         scale_melody,
+         4 * kPpq},
+        {"sysex, controllers, program change and text skipped",
+         {format0(events, true), {}},
+         with(3),
+         "120\nC4 1\nD4 1\nE4 1\nF4 1\n",
+         scale_melody,
+         4 * kPpq},
         {"two tempo changes folded into the durations",
-         {format0(two_tempos), {{0, 120}, {kPpq, 90}, {3 * kPpq, 150}}}, with(3), "120\nC4 1\nD4 1.33\nE4 1.33\nF4 0.78\n", scale_melody, 4 * kPpq},
-        {"two tempo changes, type 1", {format0(two_tempos), {{0, 120}, {kPpq, 90}, {3 * kPpq, 150}}}, with(1), "120\nC4 0.999\nD4 1.333\nE4 1.334\nF4 0.799\n",
-         scale_melody, 4 * kPpq},
-        {"-b: sets the score tempo, the time stays", {format0(two_tempos), {{0, 120}, {kPpq, 90}, {3 * kPpq, 150}}},
-         with(3, 0, 0, 0, 60), "60\nC4 0.5\nD4 0.66\nE4 0.66\nF4 0.39\n", scale_melody, 4 * kPpq},
-        {"a chord: the highest note, the lower one held sounds on", {format0(chord), {}}, with(3), "120\nG4 0.5\nE4 0.48\nC4 1\nD4 1\n",
-         {{79, 0}, {76, kPpq / 2}, {72, kPpq}, {74, 2 * kPpq}}, 3 * kPpq},
-        {"one-tick gaps go to the note before, an eighth is a rest", {format0(legato), {}}, with(3), "120\nC4 1\nD4 1\nE4 1\nREST 0.5\nF4 0.48\n",
-         {{72, 0}, {74, kPpq}, {76, 2 * kPpq}, {kRest, 3 * kPpq}, {77, 3 * kPpq + kPpq / 2}}, 4 * kPpq},
-        {"notes out of the table moved by octaves", {format0(range), {}}, with(3), "120\nC1 1\nG7 1\nA3 1\n",
-         {{36, 0}, {115, kPpq}, {69, 2 * kPpq}}, 3 * kPpq},
-        {"-x transposes", {format0(scale()), {}}, with(3, 0, 0, -12), "120\nC3 1\nD3 1\nE3 1\nF3 1\n", scale_melody, 4 * kPpq},
+         {format0(two_tempos), {{0, 120}, {kPpq, 90}, {3 * kPpq, 150}}},
+         with(3),
+         "120\nC4 1\nD4 1.33\nE4 1.33\nF4 0.78\n",
+         scale_melody,
+         4 * kPpq},
+        {"two tempo changes, type 1",
+         {format0(two_tempos), {{0, 120}, {kPpq, 90}, {3 * kPpq, 150}}},
+         with(1),
+         "120\nC4 0.999\nD4 1.333\nE4 1.334\nF4 0.799\n",
+         scale_melody,
+         4 * kPpq},
+        {"-b: sets the score tempo, the time stays",
+         {format0(two_tempos), {{0, 120}, {kPpq, 90}, {3 * kPpq, 150}}},
+         with(3, 0, 0, 0, 60),
+         "60\nC4 0.5\nD4 0.66\nE4 0.66\nF4 0.39\n",
+         scale_melody,
+         4 * kPpq},
+        {"a chord: the highest note, the lower one held sounds on",
+         {format0(chord), {}},
+         with(3),
+         "120\nG4 0.5\nE4 0.48\nC4 1\nD4 1\n",
+         {{79, 0}, {76, kPpq / 2}, {72, kPpq}, {74, 2 * kPpq}},
+         3 * kPpq},
+        {"one-tick gaps go to the note before, an eighth is a rest",
+         {format0(legato), {}},
+         with(3),
+         "120\nC4 1\nD4 1\nE4 1\nREST 0.5\nF4 0.48\n",
+         {{72, 0}, {74, kPpq}, {76, 2 * kPpq}, {kRest, 3 * kPpq}, {77, 3 * kPpq + kPpq / 2}},
+         4 * kPpq},
+        {"notes out of the table moved by octaves",
+         {format0(range), {}},
+         with(3),
+         "120\nC1 1\nG7 1\nA3 1\n",
+         {{36, 0}, {115, kPpq}, {69, 2 * kPpq}},
+         3 * kPpq},
+        {"-x transposes",
+         {format0(scale()), {}},
+         with(3, 0, 0, -12),
+         "120\nC3 1\nD3 1\nE3 1\nF3 1\n",
+         scale_melody,
+         4 * kPpq},
         {"format 1: the first track with notes outside the drums",
-         {format1({conductor, drums, scale(), bass}), {{0, 100}}}, with(3), "100\nC4 1\nD4 0.98\nE4 1\nF4 0.98\n", scale_melody, 4 * kPpq},
-        {"format 1: -k chooses the track", {format1({conductor, drums, scale(), bass}), {{0, 100}}},
-         with(3, 4), "100\nC2 1.99\nG1 1.99\n", {{48, 0}, {43, 2 * kPpq}}, 4 * kPpq},
-        {"format 1: -c chooses the channel", {format1({conductor, drums, scale(), bass}), {{0, 100}}},
-         with(3, 0, 2), "100\nC2 1.99\nG1 1.99\n", {{48, 0}, {43, 2 * kPpq}}, 4 * kPpq},
-        {"format 1: -c:10 takes the drums", {format1({conductor, drums, scale(), bass}), {{0, 100}}},
-         with(3, 0, 10), "100\nC1 0.25\nREST 0.75\nD1 0.22\n", {{36, 0}, {kRest, kPpq / 4}, {38, kPpq}}, kPpq + kPpq / 4},
-        {"format 0: the lowest channel but the drums", {format0(Track(scale(3)).note(0, kPpq, 40, 10)), {}},
-         with(3), "120\nC4 1\nD4 1\nE4 1\nF4 1\n", scale_melody, 4 * kPpq},
-        {"a track that does not exist", {format0(scale()), {}}, with(3, 2), "Track 2 does not exist: the file has 1 track.\n", {}, 0},
-        {"only drums", {format0(drums), {}}, with(3), "No notes in track 1, every channel but 10. Choose a voice with -c:channel or -k:track.\n", {}, 0},
+         {format1({conductor, drums, scale(), bass}), {{0, 100}}},
+         with(3),
+         "100\nC4 1\nD4 0.98\nE4 1\nF4 0.98\n",
+         scale_melody,
+         4 * kPpq},
+        {"format 1: -k chooses the track",
+         {format1({conductor, drums, scale(), bass}), {{0, 100}}},
+         with(3, 4),
+         "100\nC2 1.99\nG1 1.99\n",
+         {{48, 0}, {43, 2 * kPpq}},
+         4 * kPpq},
+        {"format 1: -c chooses the channel",
+         {format1({conductor, drums, scale(), bass}), {{0, 100}}},
+         with(3, 0, 2),
+         "100\nC2 1.99\nG1 1.99\n",
+         {{48, 0}, {43, 2 * kPpq}},
+         4 * kPpq},
+        {"format 1: -c:10 takes the drums",
+         {format1({conductor, drums, scale(), bass}), {{0, 100}}},
+         with(3, 0, 10),
+         "100\nC1 0.25\nREST 0.75\nD1 0.22\n",
+         {{36, 0}, {kRest, kPpq / 4}, {38, kPpq}},
+         kPpq + kPpq / 4},
+        {"format 0: the lowest channel but the drums",
+         {format0(Track(scale(3)).note(0, kPpq, 40, 10)), {}},
+         with(3),
+         "120\nC4 1\nD4 1\nE4 1\nF4 1\n",
+         scale_melody,
+         4 * kPpq},
+        {"a track that does not exist",
+         {format0(scale()), {}},
+         with(3, 2),
+         "Track 2 does not exist: the file has 1 track.\n",
+         {},
+         0},
+        {"only drums",
+         {format0(drums), {}},
+         with(3),
+         "No notes in track 1, every channel but 10. Choose a voice with -c:channel or -k:track.\n",
+         {},
+         0},
     };
 }
 
@@ -229,7 +305,8 @@ TEST(Conversion, FaultyFilesNameTheOffset)
         {"track cut", good.substr(0, good.size() - 5),
          "Offset 57: file cut short: the MTrk chunk at offset 14 declares 40 bytes, 35 are there.\n"},
         {"no track chunk", hd, "Offset 14: file cut short: 0 of 1 tracks found.\n"},
-        {"format 2", header(2, 1, kPpq) + chunk("MTrk", ""), "Offset 8: MIDI format 2, only formats 0 and 1 are read.\n"},
+        {"format 2", header(2, 1, kPpq) + chunk("MTrk", ""),
+         "Offset 8: MIDI format 2, only formats 0 and 1 are read.\n"},
         {"short MThd", chunk("MThd", std::string(4, '\0')), "Offset 4: bad chunk: MThd of 4 bytes, expected 6.\n"},
         {"chunk type not letters", hd + chunk(std::string("\x01\x02\x03\x04", 4), ""),
          "Offset 14: bad chunk: its type is not four letters.\n"},
@@ -269,6 +346,75 @@ TEST(Conversion, UnknownChunksAndBytesAfterTheEndOfTrackAreSkipped)
         melmidi::convert(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), with(3));
     EXPECT_EQ(got.error, "");
     EXPECT_EQ(got.score, "120\nC4 1\nD4 1\nE4 1\nF4 1\n");
+}
+
+}  // namespace
+
+namespace {
+
+// 12000 notes, a phrase of eight played 1500 times: too long for melvox as it stands, and with
+// -r written with its repeated passages once; compiled, it still keeps the file's time.
+TEST(Conversion, RepeatedPassagesFoldWithR)
+{
+    const int phrase[8] = {72, 74, 76, 77, 79, 77, 76, 74};
+    Track t;
+    std::vector<Expected> want;
+    for (std::uint64_t i = 0; i < 12000; ++i) {
+        t.note(i * kPpq, (i + 1) * kPpq - 1, phrase[i % 8]);
+        want.push_back({phrase[i % 8] - 24, i * 0.5});
+    }
+    const std::string bytes = format0(t, true);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    EXPECT_EQ(melmidi::convert(data, bytes.size(), with(3)).error,
+              "Score too long for melvox: 36001 stream bytes (at most 32000) and 60004 text bytes (at most 63999); "
+              "-r writes its repeated passages once.\n");
+    melmidi::Options r = with(3);
+    r.repeats = true;
+    const melmidi::Conversion got = melmidi::convert(data, bytes.size(), r);
+    ASSERT_EQ(got.error, "");
+    EXPECT_EQ(got.score.substr(0, 29), "120\nREPEAT 125\n  C4 1\n  D4 1\n");  // 96 notes played 125 times
+    EXPECT_NE(got.report.find("Repeats: "), std::string::npos);
+    midi_test::expect_no_drift(got.score, 3, want, 6000, "folded");
+}
+
+// A note longer than one divisor holds (B7 for 20 s in output type 1: 157538 periods) is
+// written as the same note three times, and the rest after it is still on time.
+TEST(Conversion, LongNotesAreRepeated)
+{
+    Track t;
+    t.note(0, 40 * kPpq, 119).note(41 * kPpq, 42 * kPpq, 72);
+    const std::string bytes = format0(t);
+    const melmidi::Conversion got =
+        melmidi::convert(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), with(1));
+    ASSERT_EQ(got.error, "");
+    const std::vector<midi_test::StreamNote> notes = midi_test::compile_and_unroll(got.score, 1);
+    ASSERT_EQ(notes.size(), 5u) << got.score;
+    EXPECT_EQ(notes[0].code, 95);
+    EXPECT_EQ(notes[1].code, 95);
+    EXPECT_EQ(notes[2].code, 95);
+    EXPECT_EQ(notes[3].code, 1);
+    double b7 = 0;
+    for (int i = 0; i < 3; ++i)
+        b7 += notes[static_cast<std::size_t>(i)].divisor / midi_test::code_rate(1, 95);
+    EXPECT_NEAR(b7, 20.0, 0.5 / midi_test::code_rate(1, 95));
+    EXPECT_NE(got.report.find("1 long element repeated"), std::string::npos) << got.report;
+}
+
+}  // namespace
+
+namespace {
+
+// A time code division (25 frames a second, 40 ticks a frame: 1000 ticks a second) has no
+// tempo: the score's is 120, and a note of 1000 ticks lasts a second, two beats.
+TEST(Conversion, TimeCodeDivision)
+{
+    Track t;
+    t.note(0, 1000, 72).note(1000, 1500, 74);
+    const std::string bytes = midi_test::header(0, 1, 0xE728) + t.mtrk();
+    const melmidi::Conversion got =
+        melmidi::convert(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), with(3));
+    EXPECT_EQ(got.error, "");
+    EXPECT_EQ(got.score, "120\nC4 2\nD4 1\n");
 }
 
 }  // namespace

@@ -54,8 +54,9 @@ public:
     }
     Track& meta(std::uint64_t tick, int type, const std::string& data)
     {
-        return add(tick, 1, "\xFF" + std::string(1, static_cast<char>(type)) +
-                                vlq(static_cast<std::uint32_t>(data.size())) + data);
+        return add(
+            tick, 1,
+            "\xFF" + std::string(1, static_cast<char>(type)) + vlq(static_cast<std::uint32_t>(data.size())) + data);
     }
     Track& sysex(std::uint64_t tick, const std::string& data)
     {

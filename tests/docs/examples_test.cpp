@@ -64,16 +64,20 @@ bool ends_with(const std::string& s, const std::string& tail)
 }
 
 // What the run makes: melvox the stream it writes, koddar its listing, melplay its standard
-// output or, for an expected .wav file, the preview it writes, kodasm the image it writes.
+// output or, for an expected .wav or .png file, the preview or picture it writes, kodasm the
+// image it writes, melmidi the score it writes.
 std::string make(const ExampleRun& run, const std::string& folder, const std::string& dir)
 {
     std::vector<std::string> args = {folder + "/" + run.input};
     const std::string out = dir + "/out";
     unlink(out.c_str());
-    if (run.program == "melvox" || run.program == "kodasm") {
+    if (run.program == "melvox" || run.program == "kodasm" || run.program == "melmidi") {
         args.push_back(out);
         args.insert(args.end(), run.options.begin(), run.options.end());
-        const RunResult r = run_program(run.program == "melvox" ? MELVOX_PATH : KODASM_PATH, args);
+        const char* program = run.program == "melvox"   ? MELVOX_PATH
+                              : run.program == "kodasm" ? KODASM_PATH
+                                                        : MELMIDI_PATH;
+        const RunResult r = run_program(program, args);
         EXPECT_EQ(r.status, 0) << r.err;
         if (run.program == "melvox") {
             EXPECT_EQ(r.err, out + " file written.\n");
@@ -87,12 +91,14 @@ std::string make(const ExampleRun& run, const std::string& folder, const std::st
         return r.out;
     }
     if (run.program == "melplay") {
-        const bool preview = ends_with(run.expected, ".wav");
+        const bool preview = ends_with(run.expected, ".wav"), picture = ends_with(run.expected, ".png");
         if (preview)
             args.push_back("-w:" + out);
+        if (picture)
+            args.push_back("-p:" + out);
         const RunResult r = run_program(MELPLAY_PATH, args);
         EXPECT_EQ(r.status, 0) << r.err;
-        return preview ? read_file(out) : r.out;
+        return preview || picture ? read_file(out) : r.out;
     }
     ADD_FAILURE() << "unknown program " << run.program;
     return {};
@@ -170,7 +176,7 @@ std::vector<std::string> included_files(const std::string& source)
 TEST_P(RunsTable, EveryFileIsCoveredByARun)
 {
     const std::string folder = SOURCE_ROOT "/" + GetParam();
-    std::set<std::string> covered = {"runs.txt", "README", "make_inputs.py", "regenerate.sh"};
+    std::set<std::string> covered = {"runs.txt", "README", "make_inputs.py", "regenerate.sh", "make_joy_mid.py"};
     for (const ExampleRun& run : read_runs(folder)) {
         covered.insert(run.input);
         covered.insert(run.expected);
