@@ -213,12 +213,6 @@ std::string Assembler::where() const
     return (file.empty() ? std::string("line ") : file + ":") + std::to_string(origin_.line);
 }
 
-bool Assembler::at_end()
-{
-    c_.skip_blanks();
-    return c_.at_end();
-}
-
 // After the last operand: the end of the line, a ';' comment, or (as in TI's sources) any text
 // after a tab or at least two blanks.
 bool Assembler::end_of_operands()

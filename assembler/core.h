@@ -100,7 +100,11 @@ private:
     void statement();
     void resolve_pending();
     Diagnostic diagnostic(std::size_t column, const std::string& message) const;
-    bool at_end();
+    bool at_end()
+    {
+        c_.skip_blanks();
+        return c_.at_end();
+    }
     bool end_of_operands();
     std::string key(std::string_view name) const;
     Defined* find(std::string_view name);
@@ -125,7 +129,8 @@ private:
     bool end();
 
     // instructions.cpp
-    bool instruction(const std::string& mnemonic, std::size_t column);
+    // word's mnemonic number (find_mnemonic), -1 when it has none.
+    bool instruction(const std::string& word, int mnemonic, std::size_t column);
     bool encode(int code, const std::vector<Operand>& operands, unsigned char* bytes);
 
     // blocks.cpp

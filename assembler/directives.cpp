@@ -70,10 +70,11 @@ bool directive_word(const std::string& upper)
 
 bool Assembler::directive(const std::string& w, const std::string& label, std::size_t label_column, std::size_t column)
 {
-    if (find_mnemonic(w) >= 0) {  // the common case first: one look-up for an instruction line
+    const int mnemonic = find_mnemonic(w);
+    if (mnemonic >= 0) {  // the common case first: one look-up for an instruction line
         if (!label.empty() && !define(label, label_column, address_label()))
             return false;
-        return instruction(w, column);
+        return instruction(w, mnemonic, column);
     }
     const Directive d = find_directive(w);
     switch (d) {
@@ -119,7 +120,7 @@ bool Assembler::directive(const std::string& w, const std::string& label, std::s
         if (macro != macros_.end())
             return invoke(macro->second, w);
     }
-    return instruction(w, column);
+    return instruction(w, -1, column);
 }
 
 // name EQU value, name = value, name SET value. A name given to a register (COUNT EQU R3) or a

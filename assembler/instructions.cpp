@@ -22,9 +22,8 @@ constexpr int kTraps = 24;  // TRAP 0 to 23
 
 }  // namespace
 
-bool Assembler::instruction(const std::string& word, std::size_t column)
+bool Assembler::instruction(const std::string& word, int mnemonic, std::size_t column)
 {
-    std::string mnemonic = word;
     std::vector<Operand>& operands = operands_;  // kept from line to line: no allocation each
     operands.clear();
     if (!at_end()) {
@@ -40,11 +39,11 @@ bool Assembler::instruction(const std::string& word, std::size_t column)
             ++c_.pos;
         }
     }
-    if (operands.size() == 1 && mnemonic.size() == 3 && mnemonic == "TST" && (operands[0].form == Form::A || operands[0].form == Form::B)) {
-        mnemonic = operands[0].form == Form::A ? "TSTA" : "TSTB";
+    int m = mnemonic;
+    if (m < 0 && operands.size() == 1 && word == "TST" && (operands[0].form == Form::A || operands[0].form == Form::B)) {
+        m = operands[0].form == Form::A ? koddar::TSTA : koddar::TSTB;
         operands.clear();
     }
-    int m = find_mnemonic(mnemonic);
     if (m < 0)
         return fail(column, "unknown mnemonic " + quote(word) + ".");
     if (m == koddar::TRAP && operands.size() == 1 && operands[0].form == Form::Value && operands[0].known &&

@@ -9,7 +9,7 @@
 
 #include "analysis.h"
 #include "claims.h"
-#include "processor.h"
+#include "active_map.h"
 
 namespace koddar {
 

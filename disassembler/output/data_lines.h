@@ -6,7 +6,9 @@
 #include <cstdint>
 
 #include "decoder.h"
+#include "layout.h"
 #include "map.h"
+#include "operand_names.h"
 #include "tracer.h"
 
 namespace koddar {
@@ -14,9 +16,6 @@ namespace koddar {
 // Room for the longest mapped line: names of kMaxNameLength characters in every operand, a
 // note and a comment of kMaxCommentLength characters from the map.
 constexpr std::size_t kMappedLineSize = 512;
-
-// At most as many bytes on a data line as the longest instruction has.
-constexpr int kDataLineBytes = 4;
 
 // A line being built, with its length.
 class Line {
@@ -45,11 +44,12 @@ void start_line(Line& line, std::int32_t address, const unsigned char* bytes, in
 // The line before a labelled address: the address, the name and a colon in the mnemonic
 // column, then the sources of refs[0..count) (the references to it) as a comment, a few of
 // them and then how many more.
-void label_line(Line& line, std::int32_t address, const char* name, std::size_t name_size, const Ref* refs,
+void label_line(Line& line, std::int32_t address, const char* label, std::size_t label_size, const Ref* refs,
                 std::size_t count);
 
 // A data line of `count` bytes (1 to kDataLineBytes) at `address`: BYTE $nn,...; WORD
-// $nnnn,... (count even) with labelled values by name; TEXT with printable runs quoted.
-void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind);
+// $nnnn,... (count even) with the values `names` knows by name; TEXT with printable runs quoted.
+void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind,
+               const OperandNames* names);
 
 }  // namespace koddar

@@ -4,14 +4,15 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "dump.h"
 #include "map.h"
 
 namespace koddar {
 
 // Writes an ORG line and one line per instruction from offset `a` up to the one that starts
 // before offset nb, in the listing's syntax; bytes no instruction expresses become BYTE lines.
-// Returns the exit status: 1 after a message when the image does not lie within 0000 to FFFF
-// or the text could not be written.
+// Returns 0, 1 after a message when the window does not lie within 0000 to FFFF, or
+// kListingUnwritten when the text could not be written.
 int write_source(std::FILE* out, std::int32_t nb);
 
 // The same with the map `map_path`: its trace says what is code, data comes out as BYTE, WORD and

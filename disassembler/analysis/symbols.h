@@ -7,19 +7,21 @@
 #include <vector>
 
 #include "map.h"
+#include "operand_names.h"
 #include "tracer.h"
 
 namespace koddar {
 
-class Symbols {
+// The decoder prints these names while a ScopedNames lends them to it.
+class Symbols final : public OperandNames {
 public:
     Symbols(const Map& map, const Trace& trace, std::int32_t reloc);
 
     // nullptr where there is no name.
-    const std::string* address(std::int32_t at) const;
+    const std::string* address(std::int32_t at) const override;
     const std::string* at_offset(std::int32_t offset) const;
-    const std::string* reg(unsigned n) const { return name_or_null(map_.reg[n & 0xFF]); }
-    const std::string* port(unsigned n) const { return name_or_null(map_.port[n & 0xFF]); }
+    const std::string* reg(unsigned n) const override { return name_or_null(map_.reg[n & 0xFF]); }
+    const std::string* port(unsigned n) const override { return name_or_null(map_.port[n & 0xFF]); }
     // The map's comments for the line that starts at an offset: those of its address and, for
     // an instruction, of the bytes inside it, joined; nullptr where there is none.
     const std::string* comment_at(std::int32_t offset) const;
@@ -38,27 +40,5 @@ private:
     };
     std::vector<Comment> comments_;  // by offset
 };
-
-// The names the operand formatter uses; nullptr (the default) prints every operand as a number.
-extern const Symbols* symbols;
-
-// The names the operand formatter prints in place of numbers: set by the mapped listing
-// alone, nullptr otherwise (the source writer reads the plain operands and names them itself).
-extern const Symbols* operand_names;
-
-// What the operand formatter asks: the name in place of an address (an operand value), a
-// register or a port, or nullptr; always nullptr outside the mapped listing.
-inline const std::string* address_name(std::uint32_t v)
-{
-    return operand_names != nullptr ? operand_names->address(static_cast<std::int32_t>(v)) : nullptr;
-}
-inline const std::string* register_name(unsigned n)
-{
-    return operand_names != nullptr ? operand_names->reg(n) : nullptr;
-}
-inline const std::string* port_name(unsigned n)
-{
-    return operand_names != nullptr ? operand_names->port(n) : nullptr;
-}
 
 }  // namespace koddar

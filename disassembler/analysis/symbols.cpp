@@ -7,9 +7,6 @@
 
 namespace koddar {
 
-const Symbols* symbols = nullptr;
-const Symbols* operand_names = nullptr;
-
 Symbols::Symbols(const Map& map, const Trace& trace, std::int32_t reloc)
     : map_(map),
       trace_(trace),

@@ -65,15 +65,13 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     // An entry point whose path stopped at once is written as the user gave it, marked: it
     // reads back to the same listing.
     for (const MapEntry& e : map.entries)
-        out.push_back({e.address, 0,
-                       "code " + hex4(e.address) + name_at(e.address) +
-                           (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code"
-                                                                                                       : "") +
-                           found_comment(e.line)});
-    std::vector<bool> in_range(static_cast<std::size_t>(length), false);
+        out.push_back(
+            {e.address, 0,
+             "code " + hex4(e.address) + name_at(e.address) +
+                 (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code" : "") +
+                 found_comment(e.line)});
+    const std::vector<int> range = range_index(map, reloc, length);
     for (const MapRange& r : map.ranges) {
-        for (std::int32_t at = r.start; at <= r.end; ++at)
-            in_range[static_cast<std::size_t>(sub32(at, reloc))] = true;
         if (r.line == map.vectors_line)
             out.push_back({r.start, 1, "vectors"});
         else
@@ -87,7 +85,7 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     enum Run { kCode, kRange, kParams, kUnreached };
     auto run_at = [&](std::int32_t off) {
         const auto i = static_cast<std::size_t>(off);
-        return trace.use[i] != Use::Data ? kCode : in_range[i] ? kRange : trace.params[i] ? kParams : kUnreached;
+        return trace.use[i] != Use::Data ? kCode : range[i] >= 0 ? kRange : trace.params[i] ? kParams : kUnreached;
     };
     for (std::int32_t off = 0; off < length;) {
         const Run run = run_at(off);

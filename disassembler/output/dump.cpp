@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "decoder.h"
-#include "messages.h"
 
 namespace koddar {
 
@@ -30,10 +29,8 @@ int dump(std::int32_t nb)
     }
     written = written && std::fwrite(out, 1, used, stdout) == used;
     // A listing that did not reach its reader is no success.
-    if (!written || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        erreur(kCannotWrite);
-        return 1;
-    }
+    if (!written || std::fflush(stdout) != 0 || std::ferror(stdout))
+        return kListingUnwritten;
     return 0;
 }
 

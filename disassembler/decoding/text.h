@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string_view>
 
 namespace koddar {
 
@@ -130,9 +129,5 @@ private:
     char* at_;
     char* last_;  // the byte kept for the terminator
 };
-
-// What the listing prints for register n of the register file: A, B, the target computer's
-// names, R36 to R255.
-std::string_view register_text_of(unsigned n);
 
 }  // namespace koddar

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "opcode_map.h"
+#include "active_map.h"
+#include "processor.h"
 #include "text.h"
 
 namespace koddar {
@@ -27,13 +30,8 @@ extern char hexa[24];      // hex column: up to 8 address digits, a blank and 4 
 extern const char* mnemo;  // entry of `name` for the line being built
 extern char param[120];    // operand column: at most 27 characters; 98 with a map's names
 
-// The mnemonic column of an entry of `name`: the name (`size` characters) and blanks up to
-// the operand column.
-struct MnemonicField {
-    char text[8];
-    std::uint8_t size;
-};
-extern const MnemonicField* mnemo_field;  // that of mnemo
+// The mnemonic of the line being built, after the WVDP rule: the index of mnemo in `name`.
+extern Mnemonic mnemonic;
 // The lengths of the texts in hexa and param: Dasmtms7020 starts the hex column, Decod
 // extends it and writes the operand column, and Dasmtms7020 zero-terminates both before it
 // assembles the line. Plain lengths, not cursors: a cursor copied through memory costs a
@@ -52,7 +50,8 @@ inline std::int8_t Mgetc(std::int32_t adresse)
     return static_cast<std::int8_t>(buffer[at]);
 }
 
-// Sets mnemo to name[op], reads the operands of kinds p1, p2, p3 from `a` on into hexa and param.
+// Sets mnemo to name[op] and mnemonic to op (WVDP for MOVP to the video port), reads the
+// operands of kinds p1, p2, p3 from `a` on into hexa and param.
 void Decod(int op, int p1, int p2, int p3);
 
 // Writes the listing line of the instruction at offset `address` into `string` (kLineSize

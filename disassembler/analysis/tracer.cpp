@@ -8,8 +8,8 @@
 #include <iterator>
 
 #include "address.h"
+#include "decoder.h"
 #include "opcode_map.h"
-#include "processor.h"
 #include "text.h"
 
 namespace koddar {
@@ -22,76 +22,14 @@ inline std::size_t index(std::int32_t off)
     return static_cast<std::size_t>(off);
 }
 
-constexpr std::array<std::uint8_t, 256> make_lengths()
-{
-    std::array<std::uint8_t, 256> lengths{};
-    for (unsigned i = 0; i < 256; ++i) {
-        const Opcode& e = opcode_map[i];
-        lengths[i] = static_cast<std::uint8_t>(1 + operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3));
-    }
-    return lengths;
-}
-
-constexpr std::array<std::uint8_t, 256> kLengths = make_lengths();
-static_assert(kLengths[0x00] == 1 && kLengths[0x8E] == 3 && kLengths[0x88] == 4 && kLengths[0xA6] == 4);
-
-// What an opcode's operands mean to the flow, made once from the opcode map: where the
-// operand bytes of a branch address, a displacement or a data address start (0: none), and
-// the flow's own rules. A BR or CALL through an index or a register cannot be followed; one
-// through an index reads its table.
-struct FlowShape {
-    std::uint8_t address_at = 0;       // K_ADDR: the target address
-    std::uint8_t displacement_at = 0;  // K_REL: always the last byte
-    std::uint8_t data_at = 0;          // K_DIRECT, or K_INDEXED other than BR and CALL
-    bool ends = false;                 // JMP, BR, RETS, RETI: no next instruction
-    bool trap = false;                 // TRAP: the target is read from the vector table
-    bool call = false;                 // CALL or TRAP
-    Note note = Note::None;
-};
-
-constexpr std::array<FlowShape, 256> make_flow_shapes()
-{
-    std::array<FlowShape, 256> shapes{};
-    for (unsigned i = 0; i < 256; ++i) {
-        const Opcode& e = opcode_map[i];
-        FlowShape& s = shapes[i];
-        const bool jumps = e.op == BR || e.op == CALL;
-        s.ends = e.op == JMP || e.op == BR || e.op == RETS || e.op == RETI;
-        s.trap = e.op == TRAP;
-        s.call = e.op == CALL || e.op == TRAP;
-        int at = 1;  // the operand bytes, in order
-        for (int kind : {e.p1, e.p2, e.p3}) {
-            const auto here = static_cast<std::uint8_t>(at);
-            if (kind == K_ADDR)
-                s.address_at = here;
-            else if (kind == K_REL)
-                s.displacement_at = here;
-            else if (kind == K_DIRECT || kind == K_INDEXED)
-                s.data_at = here;
-            if (kind == K_INDEXED && jumps)
-                s.note = Note::Indexed;
-            else if (kind == K_INDIRECT && jumps)
-                s.note = Note::Indirect;
-            at += operand_bytes(kind);
-        }
-    }
-    return shapes;
-}
-
-constexpr std::array<FlowShape, 256> kFlowShapes = make_flow_shapes();
-// One branch target at most from the operands, so the targets keep the operands' order.
-static_assert(opcode_map_checks::every_row([](unsigned c, const Opcode&) {
-    return (kFlowShapes[c].address_at != 0) + (kFlowShapes[c].displacement_at != 0) + kFlowShapes[c].trap <= 1;
-}));
-
 class Tracer {
 public:
-    Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+    Tracer(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t relocation)
         : map_(map),
           image_(image),
           length_(length),
-          reloc_(reloc),
-          wraps_(within_16_bits(reloc, length)),
+          reloc_(relocation),
+          wraps_(within_16_bits(relocation, length)),
           routines_(map.routines)
     {
         t_.use.assign(static_cast<std::size_t>(length), Use::Data);
@@ -101,9 +39,14 @@ public:
     }
 
     // Goes on over an earlier trace.
-    Tracer(const Map& map, Trace&& earlier, const unsigned char* image, std::int32_t length, std::int32_t reloc)
-        : map_(map), image_(image), length_(length), reloc_(reloc), wraps_(within_16_bits(reloc, length)),
-          routines_(map.routines), t_(std::move(earlier))
+    Tracer(const Map& map, Trace&& earlier, const unsigned char* image, std::int32_t length, std::int32_t relocation)
+        : map_(map),
+          image_(image),
+          length_(length),
+          reloc_(relocation),
+          wraps_(within_16_bits(relocation, length)),
+          routines_(map.routines),
+          t_(std::move(earlier))
     {
         mark_ranges();
     }
@@ -118,10 +61,7 @@ private:
         std::sort(routines_.begin(), routines_.end(),
                   [](const MapRoutine& x, const MapRoutine& y) { return x.address < y.address; });
         if (!map_.ranges.empty())
-            range_line_.assign(static_cast<std::size_t>(length_), 0);
-        for (const MapRange& r : map_.ranges)
-            for (std::int32_t at = r.start; at <= r.end; ++at)
-                range_line_[static_cast<std::size_t>(offset(at))] = r.line;
+            range_ = range_index(map_, reloc_, length_);
     }
 
     struct Path {
@@ -136,7 +76,11 @@ private:
     unsigned byte(std::int32_t off) const { return inside(off) ? image_[off] : 0; }
     unsigned word(std::int32_t off) const { return byte(off) << 8 | byte(off + 1); }
     // The map line of the data range holding an offset of the image, 0 outside every range.
-    int range_line(std::int32_t off) const { return range_line_.empty() ? 0 : range_line_[index(off)]; }
+    int range_line(std::int32_t off) const
+    {
+        const int range = range_.empty() ? -1 : range_[index(off)];
+        return range < 0 ? 0 : map_.ranges[static_cast<std::size_t>(range)].line;
+    }
 
     const MapRoutine* routine(std::int32_t address) const;
     void follow(Path path);
@@ -161,7 +105,7 @@ private:
     bool wraps_;                        // branches wrap at 16 bits: the image lies within 0000-FFFF
     std::vector<MapRoutine> routines_;  // the map's, by address
     Trace t_;
-    std::vector<int> range_line_;  // per offset: the map line of its data range; empty without ranges
+    std::vector<int> range_;  // per offset: index of its data range, -1 outside; empty without ranges
     std::vector<Path> work_;
 };
 
@@ -265,7 +209,7 @@ void Tracer::follow(Path path)
             stop(Stop::Undefined, at, 0, path);
             return;
         }
-        const int length = kLengths[opcode];
+        const int length = instruction_lengths[opcode];
         if (!placeable(off, length, path))
             return;
         const Flow f = flow(off);
@@ -301,7 +245,7 @@ void Tracer::linear()
             ++off;
             continue;
         }
-        const int length = kLengths[byte(off)];
+        const int length = instruction_lengths[byte(off)];
         bool fits = true;
         for (int i = 1; i < length && fits; ++i)
             fits = inside(off + i) && range_line(off + i) == 0;
@@ -441,27 +385,23 @@ Trace Tracer::run_more(const std::vector<std::int32_t>& entries)
 
 }  // namespace
 
-int instruction_length(unsigned opcode)
-{
-    return kLengths[opcode & 0xFF];
-}
-
-Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc, std::int32_t off)
+Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t relocation, std::int32_t off)
 {
     auto inside = [length](std::int32_t at) { return at >= 0 && at < length; };
     auto byte = [&](std::int32_t at) -> unsigned { return inside(at) ? image[at] : 0; };
     auto word = [&](std::int32_t at) { return byte(at) << 8 | byte(at + 1); };
     const unsigned opcode = byte(off);
-    const FlowShape& shape = kFlowShapes[opcode];
+    const FlowShape& shape = flow_shapes[opcode];
     Flow f;
     f.ends = shape.ends;
     f.note = shape.note;
     if (shape.address_at != 0)
         f.target[f.targets++] = static_cast<std::int32_t>(word(add32(off, shape.address_at)));
     if (shape.displacement_at != 0) {  // the target is the next instruction plus d
-        const std::int32_t next = add32(reloc, add32(off, kLengths[opcode]));
-        f.target[f.targets++] = program_address(
-            add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))), within_16_bits(reloc, length));
+        const std::int32_t next = add32(relocation, add32(off, instruction_lengths[opcode]));
+        f.target[f.targets++] =
+            program_address(add32(next, static_cast<std::int8_t>(byte(add32(off, shape.displacement_at)))),
+                            within_16_bits(relocation, length));
     }
     f.call = shape.call;
     if (shape.data_at != 0) {
@@ -469,7 +409,7 @@ Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc
         f.data = static_cast<std::int32_t>(word(add32(off, shape.data_at)));
     }
     if (shape.trap) {
-        const std::int32_t vector = sub32(kVectorTop - 2 * opcode_map[opcode].p1, reloc);
+        const std::int32_t vector = sub32(kVectorTop - 2 * active_map()[opcode].p1, relocation);
         if (inside(vector) && inside(vector + 1))
             f.target[f.targets++] = static_cast<std::int32_t>(word(vector));
         else
@@ -478,15 +418,15 @@ Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc
     return f;
 }
 
-Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t relocation)
 {
-    return Tracer(map, image, length, reloc).run();
+    return Tracer(map, image, length, relocation).run();
 }
 
-void trace_more(const Map& map, Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+void trace_more(const Map& map, Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t relocation,
                 const std::vector<std::int32_t>& entries)
 {
-    trace = Tracer(map, std::move(trace), image, length, reloc).run_more(entries);
+    trace = Tracer(map, std::move(trace), image, length, relocation).run_more(entries);
 }
 
 }  // namespace koddar

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "symbols.h"
 #include "text.h"
 
 namespace koddar {
@@ -67,9 +66,9 @@ void put_name(Line& line, const std::string& name)
     line.put(name.data(), name.size());
 }
 
-void put_word(Line& line, unsigned v)
+void put_word(Line& line, unsigned v, const OperandNames* names)
 {
-    const std::string* name = symbols ? symbols->address(static_cast<std::int32_t>(v)) : nullptr;
+    const std::string* name = names != nullptr ? names->address(static_cast<std::int32_t>(v)) : nullptr;
     if (name != nullptr) {
         put_name(line, *name);
         return;
@@ -105,11 +104,11 @@ void put_text(Line& line, const unsigned char* bytes, int count)
 
 }  // namespace
 
-void label_line(Line& line, std::int32_t address, const char* name, std::size_t name_size, const Ref* refs,
+void label_line(Line& line, std::int32_t address, const char* label, std::size_t label_size, const Ref* refs,
                 std::size_t count)
 {
     start_line(line, address, nullptr, 0);
-    line.put(name, name_size);
+    line.put(label, label_size);
     line.put(":");
     if (count == 0)
         return;
@@ -127,7 +126,8 @@ void label_line(Line& line, std::int32_t address, const char* name, std::size_t 
     }
 }
 
-void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind)
+void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind,
+               const OperandNames* names)
 {
     start_line(line, address, bytes, count);
     const bool words = (kind == DataKind::Words || kind == DataKind::Addrs) && count % 2 == 0;
@@ -141,7 +141,7 @@ void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int
         for (int i = 0; i < count; i += 2) {
             if (i > 0)
                 line.put(",");
-            put_word(line, static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1]);
+            put_word(line, static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1], names);
         }
     } else {
         line.put("BYTE");

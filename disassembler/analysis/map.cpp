@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "address.h"
+#include "register_file.h"
 #include "text.h"
 
 namespace koddar {
@@ -138,32 +139,6 @@ bool Reader::number(const Token& t, unsigned& value) const
     return true;
 }
 
-// The same letters in any case.
-bool same_letters(const Token& t, std::string_view word)
-{
-    if (t.size != word.size())
-        return false;
-    for (std::size_t i = 0; i < t.size; ++i)
-        if (std::toupper(static_cast<unsigned char>(t.text[i])) != static_cast<unsigned char>(word[i]))
-            return false;
-    return true;
-}
-
-// Rn or Pn (the letter in any case, n decimal 0 to 255, in at most three digits), as kodasm
-// reads registers and ports: n, or -1 for another word.
-int numbered(const Token& t, char letter)
-{
-    if (t.size < 2 || t.size > 4 || std::toupper(static_cast<unsigned char>(t.text[0])) != letter)
-        return -1;
-    int n = 0;
-    for (std::size_t i = 1; i < t.size; ++i) {
-        if (t.text[i] < '0' || t.text[i] > '9')
-            return -1;
-        n = n * 10 + (t.text[i] - '0');
-    }
-    return n <= 255 ? n : -1;
-}
-
 bool name_char(char c, bool first)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || (!first && c >= '0' && c <= '9');
@@ -178,16 +153,14 @@ bool Reader::name(const Token& t) const
         return fail("Name " + quoted(t) + " is longer than 32 characters.");
     // A, B and ST are operands of their own; the register and port names kodasm reads (in any
     // case) would list, and assemble, as another register or port than the code uses.
-    if (same_letters(t, "A") || same_letters(t, "B") || same_letters(t, "ST"))
+    std::string upper = str(t);
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (is_builtin_operand(upper))
         return fail("Name `" + str(t) + "' is reserved.");
-    int n = numbered(t, 'P');
-    if (n >= 0)
+    if (const int n = port_number(upper); n >= 0)
         return fail("Name `" + str(t) + "' is reserved for port " + std::to_string(n) + ".");
-    n = numbered(t, 'R');
-    for (unsigned r = 0; r < 256 && n < 0; ++r)
-        if (same_letters(t, register_text_of(r)))
-            n = static_cast<int>(r);
-    if (n >= 0)
+    if (const int n = register_number(upper); n >= 0)
         return fail("Name `" + str(t) + "' is reserved for register " + std::to_string(n) + ".");
     return true;
 }
@@ -496,6 +469,15 @@ bool parse_map(const char* text, std::size_t size, const char* path, std::int32_
         ++number;
     }
     return true;
+}
+
+std::vector<int> range_index(const Map& map, std::int32_t reloc, std::int32_t length)
+{
+    std::vector<int> index(static_cast<std::size_t>(length), -1);
+    for (std::size_t i = 0; i < map.ranges.size(); ++i)
+        for (std::int32_t at = map.ranges[i].start; at <= map.ranges[i].end; ++at)
+            index[static_cast<std::size_t>(sub32(at, reloc))] = static_cast<int>(i);
+    return index;
 }
 
 bool read_map(const char* path, std::int32_t reloc, std::int32_t length, Map& map)

@@ -5,8 +5,9 @@
 #include <cstring>
 
 #include "address.h"
+#include "fields.h"
 #include "opcode_map.h"
-#include "processor.h"
+#include "operand_names.h"
 
 namespace koddar {
 
@@ -14,12 +15,15 @@ unsigned char* buffer = nullptr;
 std::int32_t loaded_length = 0;
 std::int32_t reloc = 0;
 std::int32_t a = 0;
+std::size_t processor = kTargetProcessor;
 char hexa[24] = "";
 const char* mnemo = name[UNDEF];
+Mnemonic mnemonic = UNDEF;
 char param[120] = "";
 std::size_t hexa_length = 0;
 std::size_t param_length = 0;
 std::size_t line_size = 0;
+const OperandNames* operand_names = nullptr;
 
 namespace {
 
@@ -31,15 +35,16 @@ constexpr std::size_t kParamMove = 32;  // more than the longest operand column
 std::size_t assemble_line(char* string, std::size_t hexa_size, std::size_t param_size)
 {
     static_assert(sizeof kBlanks - 1 + kMnemonicColumn > sizeof hexa - 1 &&
-                      sizeof mnemo_field->text + kMnemonicColumn > kOperandColumn,
+                      sizeof(MnemonicField::text) + kMnemonicColumn > kOperandColumn,
                   "the blanks and the mnemonic field reach the next column");
     static_assert(kOperandColumn + kParamMove <= kLineSize && kParamMove <= sizeof param,
                   "every move stays in the line and in the store");
     std::memcpy(string, hexa, sizeof hexa);
     std::memcpy(string + hexa_size, kBlanks, sizeof kBlanks - 1);
     const std::size_t mnemonic_at = hexa_size > kMnemonicColumn ? hexa_size : kMnemonicColumn;
-    std::memcpy(string + mnemonic_at, mnemo_field->text, sizeof mnemo_field->text);
-    const std::size_t after = mnemonic_at + mnemo_field->size;
+    const MnemonicField& field = mnemonic_field.row[mnemonic];
+    std::memcpy(string + mnemonic_at, field.text, sizeof field.text);
+    const std::size_t after = mnemonic_at + field.size;
     const std::size_t param_at = after > kOperandColumn ? after : kOperandColumn;
     if (param_size < kParamMove) {
         std::memcpy(string + param_at, param, kParamMove);

@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "instructions.h"
 #include "map.h"
 
 namespace koddar {
 
 // What one image byte is.
 enum class Use : std::uint8_t { Data, Code, CodeMore };
-
-// Why a branch of an instruction was not followed.
-enum class Note : std::uint8_t { None, Indirect, Indexed, NoVector, Found };
 
 // A reference from the instruction or table word at `from` to `target` (both addresses).
 struct Ref {
@@ -67,9 +65,6 @@ struct Flow {
     bool call = false;         // CALL or TRAP: the first target is a routine that returns
     Note note = Note::None;
 };
-
-// The number of bytes of the instruction with this opcode, 1 to 4.
-int instruction_length(unsigned opcode);
 
 // The flow of the instruction at offset `off` of the image of `length` bytes at `reloc`.
 Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc, std::int32_t off);

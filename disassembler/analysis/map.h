@@ -88,6 +88,10 @@ constexpr std::int32_t kVectorTop = 0xFFFE;
 // "path:LINE: message" on the standard error and returns false.
 bool parse_map(const char* text, std::size_t size, const char* path, std::int32_t reloc, std::int32_t length, Map& map);
 
+// Per offset of an image of `length` bytes at `reloc`: the index in map.ranges of the range
+// that holds it, -1 outside every range.
+std::vector<int> range_index(const Map& map, std::int32_t reloc, std::int32_t length);
+
 // Reads the map file `path` (with a bound) and parses it; false after a message.
 bool read_map(const char* path, std::int32_t reloc, std::int32_t length, Map& map);
 

@@ -5,9 +5,12 @@
 
 namespace koddar {
 
+// What a listing returns when it could not reach its reader, for the frame to say so; the
+// listings return 0 when done and 1 after a message of their own.
+constexpr int kListingUnwritten = 2;
+
 // Lists every instruction from offset `a` that starts before offset nb on the standard
-// output; returns the exit status, 1 after erreur(kCannotWrite) when the listing could not
-// be written.
+// output; returns 0, or kListingUnwritten.
 int dump(std::int32_t nb);
 
 }  // namespace koddar

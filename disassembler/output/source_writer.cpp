@@ -10,7 +10,6 @@
 // operands.
 #include "source_writer.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,13 +18,12 @@
 
 #include "address.h"
 #include "analysis.h"
+#include "mapped_run.h"
 #include "data_lines.h"
 #include "decoder.h"
-#include "image.h"
+#include "dump.h"
 #include "map.h"
-#include "map_writer.h"
-#include "mapped_dump.h"
-#include "messages.h"
+#include "layout.h"
 #include "opcode_map.h"
 #include "processor.h"
 #include "symbols.h"
@@ -39,8 +37,8 @@ namespace {
 constexpr std::size_t kSourceMnemonic = 8;
 constexpr std::size_t kSourceOperand = 15;
 constexpr std::size_t kSourceComment = 40;
-constexpr int kSourceDataBytes = 16;  // on a BYTE or WORD line
-constexpr int kSourceTextBytes = 64;  // on a TEXT line
+// A BYTE or WORD line holds up to 16 bytes, a TEXT line up to 64, ending after a 00.
+constexpr RunLengths kSourceRuns{16, 64, true};
 
 unsigned byte_at(std::int32_t off)
 {
@@ -72,14 +70,6 @@ public:
             limit_ = sub32(0x10000, reloc);
             cut_text_ = "cut off at address FFFF";
         }
-        if (map_ == nullptr)
-            return;
-        range_.assign(trace_->use.size(), -1);
-        for (std::size_t i = 0; i < map_->ranges.size(); ++i) {
-            const MapRange& r = map_->ranges[i];
-            for (std::int32_t at = r.start; at <= r.end; ++at)
-                range_[static_cast<std::size_t>(sub32(at, reloc))] = static_cast<int>(i);
-        }
     }
 
     void write(std::int32_t from, std::int32_t to);
@@ -87,27 +77,23 @@ public:
 private:
     bool mapped() const { return map_ != nullptr; }
     Use use(std::int32_t off) const { return mapped() ? trace_->use[static_cast<std::size_t>(off)] : Use::Code; }
-    const std::string* name_at(std::int32_t off) const { return mapped() ? names_->at_offset(off) : nullptr; }
     const std::string* name_of(std::int32_t address) const;
     const std::string* reg_name(unsigned n) const { return mapped() ? names_->reg(n) : nullptr; }
     const std::string* port_name(unsigned n) const { return mapped() ? names_->port(n) : nullptr; }
-    const std::string* comment_at(std::int32_t off) const { return mapped() ? names_->comment_at(off) : nullptr; }
-    bool cuts_data(std::int32_t off, std::int32_t at) const;
 
     void line(const char* mnemonic, const std::string& operands, const std::string& comment = "");
     void equ(const std::string& name, const std::string& value);
-    void definitions(std::int32_t from, std::int32_t to);
-    std::int32_t instruction(std::int32_t off, const std::string* comment);
-    std::int32_t data(std::int32_t off, std::int32_t to, const std::string* comment);
+    void definitions(const std::vector<Item>& items);
+    void label(const Item& item);
+    void instruction(std::int32_t off, const std::string* comment);
+    void data(const Item& item);
     std::string operand(int kind, const char* printed, std::int32_t off) const;
 
     std::FILE* out_;
     const Map* map_;
     const Trace* trace_;
-    const Symbols* names_;                  // the names; the decoder's own (the global symbols) stay off, so that
-                                            // its operand texts are the plain ones this writer starts from
-    std::vector<int> range_;                // per offset: index of its map range, -1 outside ranges
-    std::vector<bool> line_start_;          // per offset: a line of the source starts there
+    const Symbols* names_;                  // the names; the decoder is not lent them, so that its
+                                            // operand texts are the plain ones this writer starts from
     std::unordered_set<std::string> used_;  // names written as labels or EQUs
     std::int32_t limit_ = loaded_length;    // the end of what the source can place
     const char* cut_text_ = "cut off by the end of the image";
@@ -182,7 +168,7 @@ std::string joined(std::string own, const std::string* comment)
     return own.empty() ? *comment : own + " ; " + *comment;
 }
 
-std::int32_t Writer::instruction(std::int32_t off, const std::string* comment)
+void Writer::instruction(std::int32_t off, const std::string* comment)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
@@ -197,7 +183,7 @@ std::int32_t Writer::instruction(std::int32_t off, const std::string* comment)
         if (param[0] != '\0')
             own += std::string(" ") + param;
         line("BYTE", bytes, joined(next > limit_ ? cut_text_ : own, comment));
-        return end;
+        return;
     }
     // The operands the decoder printed, one piece each, in the order of the bytes they read.
     std::string operands;
@@ -220,42 +206,24 @@ std::int32_t Writer::instruction(std::int32_t off, const std::string* comment)
         at += size;
     }
     line(mnemo, operands, joined("", comment));
-    return next;
 }
 
-// Whether a data line that starts at `off` ends before `at`: at a label, a comment, code, the
-// edge of a range or of a call's parameters, where the mapped listing cuts its lines too.
-bool Writer::cuts_data(std::int32_t off, std::int32_t at) const
+// A directive for one data run of the layout.
+void Writer::data(const Item& item)
 {
-    const Use u = use(off);
-    return use(at) != u || name_at(at) != nullptr || comment_at(at) != nullptr ||
-           (u == Use::Data &&
-            (range_[static_cast<std::size_t>(off)] != range_[static_cast<std::size_t>(at)] ||
-             trace_->params[static_cast<std::size_t>(off)] != trace_->params[static_cast<std::size_t>(at)]));
-}
-
-// A directive of up to kSourceDataBytes bytes of one kind (a text up to its terminating 00),
-// cut where the mapped listing cuts its data lines and at the window's end.
-std::int32_t Writer::data(std::int32_t off, std::int32_t to, const std::string* comment)
-{
-    const Use u = use(off);
-    const int range = u == Use::Data ? range_[static_cast<std::size_t>(off)] : -1;
-    const DataKind kind = range >= 0 ? map_->ranges[static_cast<std::size_t>(range)].kind : DataKind::Bytes;
-    const int most = kind == DataKind::Text ? kSourceTextBytes : kSourceDataBytes;
-    int count = 1;
-    while (count < most && off + count < to && off + count < limit_ && !cuts_data(off, off + count) &&
-           !(kind == DataKind::Text && byte_at(off + count - 1) == 0))
-        ++count;
+    const std::int32_t off = item.offset;
+    const DataKind kind = item.data;
+    const int count = item.size;
+    const std::string* comment = item.comment;
     std::string values;
-    if ((kind == DataKind::Words || kind == DataKind::Addrs) && count > 1) {
-        count &= ~1;
+    if ((kind == DataKind::Words || kind == DataKind::Addrs) && count % 2 == 0) {
         for (int i = 0; i < count; i += 2) {
             const std::uint32_t word = byte_at(off + i) << 8 | byte_at(off + i + 1);
             const std::string* name = kind == DataKind::Addrs ? name_of(static_cast<std::int32_t>(word)) : nullptr;
             values += (i == 0 ? "" : ",") + (name != nullptr ? *name : hex4(word));
         }
         line("WORD", values, joined("", comment));
-        return off + count;
+        return;
     }
     if (kind == DataKind::Text) {
         bool quoted = false;
@@ -276,28 +244,21 @@ std::int32_t Writer::data(std::int32_t off, std::int32_t to, const std::string* 
         if (quoted)
             values += "\"";
         line("TEXT", values, joined("", comment));
-        return off + count;
+        return;
     }
     for (int i = 0; i < count; ++i)
         values += (i == 0 ? "" : ",") + hex2(byte_at(off + i));
     line("BYTE", values, joined("", comment));
-    return off + count;
 }
 
 // Names that no line of the window carries become EQUs: addresses outside the window, inside an
 // instruction or outside the image, and the map's register and port names.
-void Writer::definitions(std::int32_t from, std::int32_t to)
+void Writer::definitions(const std::vector<Item>& items)
 {
-    line_start_.assign(trace_->use.size(), false);
-    for (std::int32_t off = from; off < to;) {
-        line_start_[static_cast<std::size_t>(off)] = true;
-        if (use(off) == Use::Code) {
-            char ligne[kLineSize];
-            off = std::min(Dasmtms7020(ligne, off), std::max(off + 1, limit_));
-        } else {
-            ++off;  // data lines are cut at every label, so each labelled data byte starts one
-        }
-    }
+    std::vector<bool> labelled(trace_->use.size(), false);  // per offset: a label line of the window
+    for (const Item& item : items)
+        if (item.kind == Item::Label)
+            labelled[static_cast<std::size_t>(item.offset)] = true;
     for (unsigned n = 0; n < 256; ++n) {
         if (const std::string* r = reg_name(n))
             equ(*r, "R" + std::to_string(n));
@@ -307,8 +268,8 @@ void Writer::definitions(std::int32_t from, std::int32_t to)
     int left_out = 0;
     for (const MapName& label : trace_->labels) {
         const std::int32_t off = sub32(label.address, reloc);
-        const bool here = off >= 0 && off < to && off >= from && line_start_[static_cast<std::size_t>(off)] &&
-                          names_->at_offset(off) == &label.name;
+        const bool here = off >= 0 && static_cast<std::size_t>(off) < labelled.size() &&
+                          labelled[static_cast<std::size_t>(off)] && names_->at_offset(off) == &label.name;
         if (label.address < 0 || label.address > 0xFFFF)
             ++left_out;
         else if (!here && used_.insert(label.name).second)
@@ -319,40 +280,40 @@ void Writer::definitions(std::int32_t from, std::int32_t to)
                      left_out == 1 ? "name" : "names");
 }
 
+// A label line, with the map's comment for the address.
+void Writer::label(const Item& item)
+{
+    if (item.comment == nullptr) {
+        std::fprintf(out_, "%s:\n", item.name->c_str());
+        return;
+    }
+    std::string text = *item.name + ":";
+    text.resize(std::max(text.size() + 1, kSourceComment), ' ');
+    std::fprintf(out_, "%s; %s\n", text.c_str(), item.comment->c_str());
+}
+
 void Writer::write(std::int32_t from, std::int32_t to)
 {
+    const Layout layout = mapped() ? Layout(*map_, *trace_, *names_, kSourceRuns, limit_) : Layout();
+    const std::vector<Item> items = layout.items(from, to);
     if (mapped())
-        definitions(from, to);
+        definitions(items);
     // kodasm assembles the target computer's map unless told otherwise.
     if (active_map() != opcode_map)
         line("CPU", "TMS7000");
     line("ORG", hex4(static_cast<std::uint32_t>(add32(reloc, from))));
-    for (std::int32_t off = from; off < to;) {
-        const std::string* comment = comment_at(off);
-        if (use(off) != Use::CodeMore) {
-            if (const std::string* label = name_at(off)) {
-                if (comment != nullptr) {  // on the label's line
-                    std::string text = *label + ":";
-                    text.resize(std::max(text.size() + 1, kSourceComment), ' ');
-                    std::fprintf(out_, "%s; %s\n", text.c_str(), comment->c_str());
-                    comment = nullptr;
-                } else {
-                    std::fprintf(out_, "%s:\n", label->c_str());
-                }
-            }
+    for (const Item& item : items) {
+        switch (item.kind) {
+        case Item::Label: label(item); break;
+        case Item::Instruction: instruction(item.offset, item.comment); break;
+        case Item::Data: data(item); break;
         }
-        off = use(off) == Use::Code ? instruction(off, comment) : data(off, to, comment);
     }
 }
 
-// The window, from offset `from` up to `to`, within the 16-bit address space, and the whole
-// file loaded.
+// The window, from offset `from` up to `to`, within the 16-bit address space.
 bool fits_16_bits(std::int32_t from, std::int32_t to)
 {
-    if (image_cut_short) {
-        std::fprintf(stderr, "Source output needs a file of at most %d bytes.\n", kImageSize);
-        return false;
-    }
     const long long first = static_cast<long long>(reloc) + from;
     const long long last = static_cast<long long>(reloc) + to - 1;
     if (first >= 0 && last <= 0xFFFF)
@@ -363,11 +324,7 @@ bool fits_16_bits(std::int32_t from, std::int32_t to)
 
 int finish(std::FILE* out)
 {
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        cannot_write_output(errno);
-        return 1;
-    }
-    return 0;
+    return std::fflush(out) != 0 || std::ferror(out) ? kListingUnwritten : 0;
 }
 
 }  // namespace
@@ -397,15 +354,12 @@ int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const
     Map map = given;
     Trace trace;
     Findings found;
-    if (!analysed_trace(map, buffer, loaded_length, reloc, trace, found))
-        return 1;
-    report_trace(trace);
-    if (write_path != nullptr && !write_map_file(write_path, inferred_map(map, trace, reloc)))
+    if (!trace_with_map(map, write_path, trace, found))
         return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);
-    if (finish(out) != 0)
-        return 1;
+    if (const int status = finish(out); status != 0)
+        return status;
     summary(trace);
     report_findings(trace, found);
     return 0;
