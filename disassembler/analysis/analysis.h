@@ -29,7 +29,7 @@ struct Analysis {
     bool asked = false;         // an option or a directive asked for any of it
 };
 
-constexpr int kTextLength = 5;  // the least text run that -f and `find text on` look for
+constexpr int kTextLength = 6;  // the least text run that -f and `find text on` look for
 
 // Counts for the summary line.
 struct Findings {
@@ -51,6 +51,10 @@ extern Analysis analysis;
 // False after a message when the file cannot be read.
 bool read_exec_log(const char* path, const Map& map, std::int32_t reloc, std::int32_t length,
                    std::vector<std::int32_t>& entries);
+
+// The same for log text in memory; messages name `path`.
+void parse_exec_log(const char* text, std::size_t size, const char* path, const Map& map, std::int32_t reloc,
+                    std::int32_t length, std::vector<std::int32_t>& entries);
 
 // The rules, each over the trace made so far. The jump tables' code entries are returned; the
 // addresses in the tables of addresses that it adds to the map's ranges go into `words`.

@@ -1,5 +1,6 @@
-// What the analysis rules share: which bytes of the image are spoken for, by the trace or by a
-// range of the map, and which addresses something refers to.
+// What the analysis rules share: which bytes of the image are spoken for, by the trace, a range
+// of the map or an entry point of it (one whose path stopped at once is the user's word still),
+// and which addresses something refers to.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,8 @@ struct Claims {
         for (const MapRange& r : map.ranges)
             for (std::int32_t at = r.start; at <= r.end; ++at)
                 taken[static_cast<std::size_t>(sub32(at, reloc))] = true;
+        for (const MapEntry& e : map.entries)
+            taken[static_cast<std::size_t>(sub32(e.address, reloc))] = true;
         for (const Ref& r : trace.refs) {
             const std::int32_t off = sub32(r.target, reloc);
             if (off >= 0 && static_cast<std::size_t>(off) < referenced.size())

@@ -110,6 +110,14 @@ void LogReader::end_word()
 
 }  // namespace
 
+void parse_exec_log(const char* text, std::size_t size, const char* path, const Map& map, std::int32_t reloc,
+                    std::int32_t length, std::vector<std::int32_t>& entries)
+{
+    LogReader reader(path, map, reloc, length, entries);
+    reader.take(reinterpret_cast<const unsigned char*>(text), size);
+    reader.finish();
+}
+
 bool read_exec_log(const char* path, const Map& map, std::int32_t reloc, std::int32_t length,
                    std::vector<std::int32_t>& entries)
 {

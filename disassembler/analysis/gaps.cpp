@@ -4,7 +4,8 @@
 // What is left is taken as code only when all of it decodes, instruction after instruction,
 // as routines: defined opcodes only, the last instruction a JMP, BR, RETS or RETI ending
 // exactly at the gap's end, every branch landing on one of these instructions or on traced
-// code, and at least kMinInstructions instructions. Two words that both hold the address of
+// code, at least kMinInstructions instructions, and no routine of a single one (a fill of
+// RETS bytes is no code). Two words that both hold the address of
 // traced code start a table of addresses, not code.
 #include <cstdint>
 
@@ -16,7 +17,7 @@ namespace koddar {
 
 namespace {
 
-constexpr int kMinInstructions = 3;
+constexpr int kMinInstructions = 3;  // in a gap, and 2 in each routine of it
 constexpr int kPaddingRun = 4;
 
 bool padding(unsigned b)
@@ -36,9 +37,8 @@ bool padding_run(const unsigned char* image, std::int32_t length, std::int32_t o
 
 class GapReader {
 public:
-    GapReader(const Claims& claims, const Trace& trace, const unsigned char* image, std::int32_t length,
-              std::int32_t reloc)
-        : c_(claims), trace_(trace), image_(image), length_(length), reloc_(reloc)
+    GapReader(const Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc)
+        : trace_(trace), image_(image), length_(length), reloc_(reloc)
     {
     }
 
@@ -52,7 +52,6 @@ private:
     }
     bool address_table(std::int32_t from, std::int32_t to) const;
 
-    const Claims& c_;
     const Trace& trace_;
     const unsigned char* image_;
     std::int32_t length_;
@@ -82,10 +81,15 @@ std::vector<std::int32_t> GapReader::routines(std::int32_t from, std::int32_t to
     std::vector<std::int32_t> heads{from};
     const Opcode* map = active_map();
     int count = 0;
+    int in_routine = 0;
     bool ended = false;
-    for (std::int32_t off = from; off < to; ++count) {
-        if (ended)
+    for (std::int32_t off = from; off < to; ++count, ++in_routine) {
+        if (ended) {
+            if (in_routine < 2)
+                return {};
             heads.push_back(off);
+            in_routine = 0;
+        }
         const unsigned opcode = image_[off];
         const std::int32_t next = off + instruction_length(opcode);
         if (map[opcode].op == UNDEF || next > to)
@@ -99,7 +103,7 @@ std::vector<std::int32_t> GapReader::routines(std::int32_t from, std::int32_t to
         ended = f.ends;
         off = next;
     }
-    if (!ended || count < kMinInstructions)
+    if (!ended || count < kMinInstructions || in_routine < 2)
         return {};
     for (const std::int32_t t : targets) {
         const bool here = t >= from && t < to && start[static_cast<std::size_t>(t - from)];
@@ -115,7 +119,7 @@ std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const
                                        std::int32_t length, std::int32_t reloc)
 {
     const Claims claims(map, trace, reloc);
-    const GapReader reader(claims, trace, image, length, reloc);
+    const GapReader reader(trace, image, length, reloc);
     std::vector<std::int32_t> found;
     std::int32_t off = 0;
     while (off < length) {

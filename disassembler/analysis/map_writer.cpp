@@ -30,9 +30,9 @@ std::string hex4(std::int32_t v)
 std::string found_comment(int line)
 {
     switch (line) {
-    case kFoundLine: return " # found, not reached";
-    case kTableLine: return " # found from a jump table";
-    case kLogLine: return " # from the execution log";
+    case kFoundLine: return " ; found, not reached";
+    case kTableLine: return " ; found from a jump table";
+    case kLogLine: return " ; from the execution log";
     default: return "";
     }
 }
