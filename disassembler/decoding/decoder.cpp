@@ -79,4 +79,9 @@ std::int32_t Dasmtms7020(char* string, std::int32_t address)
     return a;
 }
 
+Columns last_columns()
+{
+    return {{hexa, hexa_length}, {mnemo, mnemonic_field.row[mnemonic].size}, {param, param_length}};
+}
+
 }  // namespace koddar

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "opcode_map.h"
 #include "active_map.h"
@@ -57,6 +58,15 @@ void Decod(int op, int p1, int p2, int p3);
 // Writes the listing line of the instruction at offset `address` into `string` (kLineSize
 // bytes) and returns the offset behind the instruction.
 std::int32_t Dasmtms7020(char* string, std::int32_t address);
+
+// The three texts of the line Dasmtms7020 wrote last, for the renderers that set the
+// columns themselves (the mapped listing's long names, the source writer's operands).
+struct Columns {
+    std::string_view hex;
+    std::string_view mnemonic;
+    std::string_view operands;
+};
+Columns last_columns();
 
 // The listing line of the instruction at offset `address` written in place into `line`
 // (`size` bytes, at least kLineSize; not zero-terminated) when its address shows in four

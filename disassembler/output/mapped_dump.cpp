@@ -123,12 +123,13 @@ void Lister::instruction(const Item& item)
     }
     char ligne[kLineSize];
     Dasmtms7020(ligne, off);
+    const Columns columns = last_columns();
     Line line;
-    line.put(hexa, hexa_length);
+    line.put(columns.hex.data(), columns.hex.size());
     line.pad_to(kMnemonicColumn);
-    line.put(mnemo, mnemonic_field.row[mnemonic].size);
+    line.put(columns.mnemonic.data(), columns.mnemonic.size());
     line.pad_to(kOperandColumn);
-    line.put(param, param_length);
+    line.put(columns.operands.data(), columns.operands.size());
     line.put(note.data(), note.size());
     put_comment(line, item.comment);
     print(line);

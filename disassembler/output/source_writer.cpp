@@ -172,6 +172,8 @@ void Writer::instruction(std::int32_t off, const std::string* comment)
 {
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
+    const Columns columns = last_columns();
+    const std::string mnemonic_text(columns.mnemonic);
     const Opcode& entry = active_map()[byte_at(off)];
     const bool cut = next > limit_ || (mapped() && next > off + 1 && use(std::min(next, limit_) - 1) != Use::CodeMore);
     if (cut || entry.op == UNDEF || entry.op == LVDP) {
@@ -179,21 +181,22 @@ void Writer::instruction(std::int32_t off, const std::string* comment)
         const std::int32_t end = std::min(next, limit_);
         for (std::int32_t i = off; i < end; ++i)
             bytes += (i == off ? "" : ",") + hex2(byte_at(i));
-        std::string own = mnemo;
-        if (param[0] != '\0')
-            own += std::string(" ") + param;
+        std::string own = mnemonic_text;
+        if (!columns.operands.empty())
+            own += " " + std::string(columns.operands);
         line("BYTE", bytes, joined(next > limit_ ? cut_text_ : own, comment));
         return;
     }
     // The operands the decoder printed, one piece each, in the order of the bytes they read.
     std::string operands;
-    const char* piece = param;
+    const std::string printed_operands(columns.operands);
+    const char* piece = printed_operands.c_str();
     std::int32_t at = off + 1;
     for (const int kind : {entry.p1, entry.p2, entry.p3}) {
         if (kind == K_NONE)
             continue;
         const int size = operand_bytes(kind);
-        if (kind == K_PORT && std::strcmp(mnemo, name[WVDP]) == 0) {  // the video port is not printed
+        if (kind == K_PORT && mnemonic == WVDP) {  // the video port is not printed
             at += size;
             continue;
         }
@@ -205,7 +208,7 @@ void Writer::instruction(std::int32_t off, const std::string* comment)
         operands += operand(kind, printed.c_str(), at);
         at += size;
     }
-    line(mnemo, operands, joined("", comment));
+    line(mnemonic_text.c_str(), operands, joined("", comment));
 }
 
 // A directive for one data run of the layout.
