@@ -95,7 +95,6 @@ Assembly Assembler::result()
     for (long a = first_; a <= last_; ++a)
         out.assembled.push_back(owner_[static_cast<std::size_t>(a)] != 0);
     out.entry = entry_;
-    out.processor = processor_;
     out.listed = std::move(listed_);
     for (int f = 0; f < sources_.size(); ++f)
         out.files.push_back(sources_[f].name);

@@ -49,7 +49,6 @@ struct Assembly {
     std::vector<Symbol> symbols;        // sorted by name
     long entry = -1;                    // the address given to END, -1 without
     std::vector<std::string> inputs;    // every file read besides the main source (includes, BINCLUDEs)
-    int processor = 0;                  // the processor of the last CPU line
     std::vector<Listed> listed;         // every line of the second pass, with Options::listing
     std::vector<std::string> files;     // the names of the files the lines and uses name
 };
