@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Whole-program timings side by side with xxd dumping the same 65,536-byte image, in one
-# run: koddar listing a random 65,536-byte image, melvox compiling a score of about 63,000
+# run: koddar listing a random 65,536-byte image and tracing an image of code, melvox compiling a score of about 63,000
 # bytes in both output types, melplay listing a 32,000-byte note stream and turning it back
 # into a score (-s), melmidi converting a 1 MiB MIDI file. Each program's time is given as a ratio of medians against xxd, with
 # its peak resident memory, the goals beside them, and the machine and the date on top.
@@ -34,6 +34,19 @@ trap 'rm -rf "$work"' EXIT
 # is exactly 32,000 bytes long with its terminator.
 perl "$root/bench/large_score.pl" >"$work/score.txt"
 perl -e 'srand(12); print map { chr(int(rand(256))) } 1 .. 65536' >"$work/image.bin"
+# The traced listing: a 64 KiB image that is code from end to end, a conditional jump to the
+# next instruction in every eight, listed with a map of one entry point, so that the trace
+# reaches every byte and labels many (the image of koddar's traced-speed test).
+perl -e '
+  my @p = ("\x22\x41", "\x12\x05", "\x42\x05\x06", "\x88\x12\x34\x05", "\xb3", "\xd3\x03", "\x82\x2e", "\x8a\xf0\x1a");
+  my $s = "";
+  for (my $i = 0; length($s) < 65536 - 8; ++$i) {
+    $s .= $p[($i * 5 + int($i / 8)) % 8];
+    $s .= "\xe2\x00" if $i % 8 == 7;
+  }
+  $s .= "\x0a" x (65536 - length($s));
+  print substr($s, 0, 65536);' >"$work/code.bin"
+echo "code 0000" >"$work/code.map"
 # kodasm assembles the source koddar -a writes of the same image (its goal: at most twice the
 # time koddar takes to write that source); the target is /dev/null, written in place.
 "$koddar" "$work/image.bin" -a >"$work/image.asm" 2>/dev/null
@@ -88,6 +101,8 @@ cases=(
   "xxd image.bin (65,536 random bytes)|-|-|xxd image.bin"
   "koddar image.bin|1.0|2|$koddar image.bin"
   "koddar image.bin -a (its source)|-|-|$koddar image.bin -a"
+  "koddar code.bin (64 KiB of code)|-|-|$koddar code.bin"
+  "koddar code.bin -m:code.map (traced from 0000)|-|4|$koddar code.bin -m:code.map"
   "kodasm image.asm (koddar -a of image.bin) to /dev/null|-|8|$kodasm image.asm /dev/null"
   "melvox score.txt (63 KB), type 1|1.0|2|$melvox score.txt out1.bin -t:1"
   "melvox score.txt (63 KB), type 3|1.0|2|$melvox score.txt out3.bin -t:3"

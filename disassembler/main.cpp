@@ -29,11 +29,17 @@ int main(int argc, char** argv)
     loaded_length = nb;
     int status = 1;
     if (nb != 0 && fix_window(nb)) {
-        if (source_output)
+        if (source_output && image_cut_short)  // source of part of a file would pass for the whole
+            std::fprintf(stderr, "Source output needs a file of at most %d bytes.\n", kImageSize);
+        else if (source_output)
             status =
                 map_file != nullptr ? write_mapped_source(stdout, nb, map_file, map_out) : write_source(stdout, nb);
         else
             status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
+    }
+    if (status == kListingUnwritten) {
+        erreur(kCannotWrite);
+        status = 1;
     }
     std::free(buffer);
     // dump() has flushed and checked the listing; a write error may still show at the close.

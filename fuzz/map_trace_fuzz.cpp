@@ -2,12 +2,16 @@
 // images. Input: 2 bytes map length n (little-endian), n bytes of map text, 1 byte choosing the
 // relocation, then the image. A refused map gets one "fuzz.map:LINE: message" line; an accepted
 // one traces to a consistent picture of the image, lists in bounded lines, and the map written
-// back reads again, traces and lists the same, and writes itself again.
+// back reads again, traces and lists the same, and writes itself again. With bit 2 of the
+// relocation byte the map text is read as an execution log too, and the analysis after the
+// trace runs (jump tables, text, gaps, the log): its trace stays consistent, lists in bounded
+// lines, and the map it writes reads back and traces to the same code.
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "analysis.h"
 #include "capture.h"
 #include "data_lines.h"
 #include "decoder.h"
@@ -70,6 +74,42 @@ std::string list(const koddar::Map& map, const koddar::Trace& trace, std::int32_
     return out;
 }
 
+// The analysis after the trace, with the map text as a log as well.
+void analyse(koddar::Map& map, const char* text, std::size_t size, std::vector<unsigned char>& image, std::int32_t n)
+{
+    std::vector<std::int32_t> log;
+    {
+        fuzz::Capture cap;
+        koddar::parse_exec_log(text, size, "fuzz.log", map, koddar::reloc, n, log);
+    }
+    for (const std::int32_t at : log) {
+        const std::int32_t off = at - koddar::reloc;
+        fuzz::check(off >= 0 && off < n, "log addresses lie in the image");
+    }
+    koddar::Trace trace;
+    koddar::Findings found;
+    koddar::analysis = {true, true, koddar::kTextLength, nullptr, true};
+    const bool ok = koddar::analysed_trace(map, image.data(), n, koddar::reloc, trace, found);
+    koddar::analysis = {};
+    fuzz::check(ok, "the analysis without a log file never fails");
+    check_trace(trace, n);
+    if (!log.empty() && trace.traced)
+        koddar::trace_more(map, trace, image.data(), n, koddar::reloc, log);
+    check_trace(trace, n);
+    for (std::size_t i = 0; i < map.ranges.size(); ++i)
+        for (std::size_t k = i + 1; k < map.ranges.size(); ++k)
+            fuzz::check(map.ranges[i].end < map.ranges[k].start || map.ranges[k].end < map.ranges[i].start,
+                        "found ranges overlap no other range");
+    list(map, trace, n);
+    const std::string written = koddar::inferred_map(map, trace, koddar::reloc);
+    koddar::Map again;
+    {
+        fuzz::Capture cap;
+        fuzz::check(koddar::parse_map(written.data(), written.size(), "written.map", koddar::reloc, n, again),
+                    "the written map reads back", cap.err() + written);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -105,6 +145,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (!ok) {
+        koddar::buffer = nullptr;
+        return 0;
+    }
+    if (control & 4) {
+        analyse(map, text, map_size, image, n);
         koddar::buffer = nullptr;
         return 0;
     }

@@ -15,7 +15,6 @@ namespace melmidi {
 
 namespace {
 
-constexpr int kRestRow = 1;
 constexpr unsigned kMaxDivisor = 65535;
 constexpr double kType3Rate = 66.0;                  // units of a second in output type 3
 constexpr int kMostDecimals = 9;                     // tried by exact arithmetic; printf goes on from there
@@ -123,8 +122,8 @@ std::string DurationTexts::find(int row, unsigned divisor) const
     const std::uint32_t past = first_bits_with([want](int got) { return got > want; });
     if (low >= past)
         return {};
-    const double first = from_bits(low);
-    const double last = from_bits(past - 1);  // the duration that lasts exactly `divisor` units
+    const double first = static_cast<double>(from_bits(low));
+    const double last = static_cast<double>(from_bits(past - 1));  // the duration that lasts exactly `divisor` units
     // The fewest decimals that reach into the run, and with them the number nearest to its
     // last duration; each text read back as melvox reads it (through double, then float).
     char text[512];  // "%.60f" of the largest float

@@ -42,7 +42,7 @@ int key_row(int key, bool& moved)
     }
     const double want = std::log2(key_frequency(key));
     int best = kFirstPitchRow;
-    double best_distance = INFINITY;
+    double best_distance = HUGE_VAL;
     for (int row = kFirstPitchRow; row < kNoteRows; ++row) {
         const double distance = std::fabs(std::log2(static_cast<double>(notes_freq[row][1])) - want);
         if (distance < best_distance) {

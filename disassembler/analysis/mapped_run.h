@@ -1,0 +1,34 @@
+// The one step every run with a map takes before it writes anything: read the map, trace the
+// loaded image (with what the analysis finds), report the paths that stopped, write the
+// inferred map back when asked.
+#pragma once
+
+#include <cstdint>
+
+#include "analysis.h"
+#include "map.h"
+#include "tracer.h"
+
+namespace koddar {
+
+// A map and the trace made with it.
+struct MappedRun {
+    Map map;  // with what the analysis found
+    Trace trace;
+    Findings found;
+};
+
+// Reads the map `map_path` for the loaded image (buffer, loaded_length, reloc), traces it with
+// the analysis asked for, reports what report_trace reports and writes the inferred map to
+// `write_path` unless it is nullptr. False after a message.
+bool trace_with_map(const char* map_path, const char* write_path, MappedRun& out);
+
+// The same with a map already read, to which the analysis adds what it finds.
+bool trace_with_map(Map& map, const char* write_path, Trace& trace, Findings& found);
+
+// On the standard error: the paths that stopped and the map's labels inside an instruction,
+// before the listing; the summary line after it.
+void report_trace(const Trace& trace);
+void summary(const Trace& trace);
+
+}  // namespace koddar

@@ -1,0 +1,158 @@
+// Label lines and data lines.
+#include "data_lines.h"
+
+#include <cstring>
+#include <string>
+
+#include "text.h"
+
+namespace koddar {
+
+void Line::put(const char* s, std::size_t n)
+{
+    if (n > sizeof text_ - 1 - size_)
+        n = sizeof text_ - 1 - size_;
+    std::memcpy(text_ + size_, s, n);
+    size_ += n;
+    text_[size_] = '\0';
+}
+
+void Line::put_hex4(std::uint32_t v)
+{
+    char digits[8];
+    for (std::size_t i = 0; i < 4; ++i)
+        std::memcpy(digits + 2 * i, hex_upper[v >> (24 - 8 * i)].text, 2);
+    std::size_t start = 0;  // no leading zeros, but at least four digits
+    while (start < 4 && digits[start] == '0')
+        ++start;
+    put(digits + start, 8 - start);
+}
+
+void Line::put_lower(unsigned n)
+{
+    put(hex_lower[n].text, 2);
+}
+
+void Line::put_upper(unsigned n)
+{
+    put(hex_upper[n].text, 2);
+}
+
+void Line::pad_to(std::size_t column)
+{
+    const std::size_t end = column < sizeof text_ - 1 ? column : sizeof text_ - 1;
+    if (size_ < end) {
+        std::memset(text_ + size_, ' ', end - size_);
+        size_ = end;
+    }
+    text_[size_] = '\0';
+}
+
+void start_line(Line& line, std::int32_t address, const unsigned char* bytes, int count)
+{
+    line.put_hex4(static_cast<std::uint32_t>(address));
+    line.put(" ");
+    for (int i = 0; i < count; ++i)
+        line.put_lower(bytes[i]);
+    line.pad_to(kMnemonicColumn);
+}
+
+namespace {
+
+constexpr std::size_t kShownRefs = 4;
+
+void put_name(Line& line, const std::string& name)
+{
+    line.put(name.data(), name.size());
+}
+
+void put_word(Line& line, unsigned v, const OperandNames* names)
+{
+    const std::string* name = names != nullptr ? names->address(static_cast<std::int32_t>(v)) : nullptr;
+    if (name != nullptr) {
+        put_name(line, *name);
+        return;
+    }
+    line.put("$");
+    line.put_upper(v >> 8);
+    line.put_upper(v & 0xFF);
+}
+
+bool printable(unsigned char c)
+{
+    return c >= 0x20 && c < 0x7F && c != '"';
+}
+
+void put_text(Line& line, const unsigned char* bytes, int count)
+{
+    for (int i = 0; i < count;) {
+        if (i > 0)
+            line.put(",");
+        if (!printable(bytes[i])) {
+            line.put("$");
+            line.put_upper(bytes[i++]);
+            continue;
+        }
+        line.put("\"");
+        while (i < count && printable(bytes[i])) {
+            line.put(reinterpret_cast<const char*>(bytes + i), 1);
+            ++i;
+        }
+        line.put("\"");
+    }
+}
+
+}  // namespace
+
+void label_line(Line& line, std::int32_t address, const char* label, std::size_t label_size, const Ref* refs,
+                std::size_t count)
+{
+    start_line(line, address, nullptr, 0);
+    line.put(label, label_size);
+    line.put(":");
+    if (count == 0)
+        return;
+    line.pad_to(kOperandColumn - 1);
+    line.put(" ; from ");
+    for (std::size_t i = 0; i < count && i < kShownRefs; ++i) {
+        if (i > 0)
+            line.put(", ");
+        line.put_hex4(static_cast<std::uint32_t>(refs[i].from));
+    }
+    if (count > kShownRefs) {
+        line.put(" and ");
+        put_name(line, std::to_string(count - kShownRefs));
+        line.put(" more");
+    }
+}
+
+void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind,
+               const OperandNames* names)
+{
+    start_line(line, address, bytes, count);
+    const bool words = (kind == DataKind::Words || kind == DataKind::Addrs) && count % 2 == 0;
+    if (kind == DataKind::Text) {
+        line.put("TEXT");
+        line.pad_to(kOperandColumn);
+        put_text(line, bytes, count);
+    } else if (words) {
+        line.put("WORD");
+        line.pad_to(kOperandColumn);
+        for (int i = 0; i < count; i += 2) {
+            if (i > 0)
+                line.put(",");
+            put_word(line, static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1], names);
+        }
+    } else {
+        line.put("BYTE");
+        line.pad_to(kOperandColumn);
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                line.put(",");
+            line.put("$");
+            line.put_upper(bytes[i]);
+        }
+    }
+}
+
+}  // namespace koddar

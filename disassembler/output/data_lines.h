@@ -1,0 +1,55 @@
+// The lines a mapped listing adds to the instruction lines: label lines and data lines (BYTE,
+// WORD, TEXT), in the listing's columns, each built with its length known.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "decoder.h"
+#include "layout.h"
+#include "map.h"
+#include "operand_names.h"
+#include "tracer.h"
+
+namespace koddar {
+
+// Room for the longest mapped line: names of kMaxNameLength characters in every operand, a
+// note and a comment of kMaxCommentLength characters from the map.
+constexpr std::size_t kMappedLineSize = 512;
+
+// A line being built, with its length.
+class Line {
+public:
+    void put(const char* s, std::size_t n);
+    template <std::size_t N>
+    void put(const char (&s)[N])
+    {
+        put(s, N - 1);
+    }
+    void put_hex4(std::uint32_t v);   // "%04X"
+    void put_lower(unsigned n);       // "%02x"
+    void put_upper(unsigned n);       // "%02X"
+    void pad_to(std::size_t column);  // blanks up to the column, none when already past it
+    const char* text() const { return text_; }
+    std::size_t size() const { return size_; }
+
+private:
+    char text_[kMappedLineSize];
+    std::size_t size_ = 0;
+};
+
+// The hex column of a line: the address and the bytes, padded to the mnemonic column.
+void start_line(Line& line, std::int32_t address, const unsigned char* bytes, int count);
+
+// The line before a labelled address: the address, the name and a colon in the mnemonic
+// column, then the sources of refs[0..count) (the references to it) as a comment, a few of
+// them and then how many more.
+void label_line(Line& line, std::int32_t address, const char* label, std::size_t label_size, const Ref* refs,
+                std::size_t count);
+
+// A data line of `count` bytes (1 to kDataLineBytes) at `address`: BYTE $nn,...; WORD
+// $nnnn,... (count even) with the values `names` knows by name; TEXT with printable runs quoted.
+void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind,
+               const OperandNames* names);
+
+}  // namespace koddar

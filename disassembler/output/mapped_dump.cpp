@@ -1,0 +1,168 @@
+// The listing with a map: one line for each item of the layout.
+#include "mapped_dump.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "address.h"
+#include "analysis.h"
+#include "mapped_run.h"
+#include "data_lines.h"
+#include "decoder.h"
+#include "fields.h"
+#include "layout.h"
+#include "scoped.h"
+#include "symbols.h"
+
+namespace koddar {
+
+namespace {
+
+std::string_view note_text(Note n)
+{
+    switch (n) {
+    case Note::None: return "";
+    case Note::Indirect: return " ; indirect, not followed";
+    case Note::Indexed: return " ; indexed, not followed";
+    case Note::NoVector: return " ; vector not loaded, not followed";
+    case Note::Found: return " ; found, not reached";
+    }
+    return "";
+}
+
+// The map's comment at the end of a line.
+void put_comment(Line& line, const std::string* comment)
+{
+    if (comment == nullptr)
+        return;
+    line.put(" ; ");
+    line.put(comment->data(), comment->size());
+}
+
+// The renderer: its lines go out through one buffer, as the plain listing's do.
+class Lister {
+public:
+    Lister(const Trace& trace, const Symbols& names) : trace_(trace), names_(names) {}
+    Lister(const Lister&) = delete;
+    Lister& operator=(const Lister&) = delete;
+    ~Lister() { flush(); }
+
+    void operator()(const Item& item)
+    {
+        switch (item.kind) {
+        case Item::Label: label(item); break;
+        case Item::Instruction: instruction(item); break;
+        case Item::Data: data(item); break;
+        }
+    }
+
+private:
+    void flush()
+    {
+        std::fwrite(out_, 1, used_, stdout);
+        used_ = 0;
+    }
+    void print(const Line& line);
+    void label(const Item& item);
+    void instruction(const Item& item);
+    void data(const Item& item);
+
+    const Trace& trace_;
+    const Symbols& names_;
+    char out_[1 << 16];
+    std::size_t used_ = 0;
+};
+
+void Lister::print(const Line& line)
+{
+    static_assert(sizeof out_ > kMappedLineSize, "a whole line fits in the output buffer");
+    if (sizeof out_ - used_ < line.size() + 1)
+        flush();
+    std::memcpy(out_ + used_, line.text(), line.size());
+    out_[used_ + line.size()] = '\n';
+    used_ += line.size() + 1;
+}
+
+// The label line: the sources of the references to it as a comment, then the map's comment.
+void Lister::label(const Item& item)
+{
+    const std::int32_t at = add32(reloc, item.offset);
+    const auto& refs = trace_.refs;
+    const auto first =
+        std::lower_bound(refs.begin(), refs.end(), at, [](const Ref& r, std::int32_t x) { return r.target < x; });
+    auto last = first;
+    while (last != refs.end() && last->target == at)
+        ++last;
+    Line line;
+    label_line(line, at, item.name->data(), item.name->size(), refs.data() + (first - refs.begin()),
+               static_cast<std::size_t>(last - first));
+    put_comment(line, item.comment);
+    print(line);
+}
+
+// The instruction's line, with the note of a flow the trace did not follow. A four-digit
+// address's line without a comment is written in place in the output buffer; another one is
+// assembled here from the decoder's columns, not taken from Dasmtms7020's line store: with
+// names an operand column outgrows a plain line.
+void Lister::instruction(const Item& item)
+{
+    const std::int32_t off = item.offset;
+    const std::string_view note = note_text(trace_.note[static_cast<std::size_t>(off)]);
+    if (item.comment == nullptr) {
+        if (sizeof out_ - used_ < kMappedLineSize + 1)
+            flush();
+        if (const std::size_t size = write_four_digit_line(out_ + used_, kMappedLineSize - note.size(), off)) {
+            std::memcpy(out_ + used_ + size, note.data(), note.size());
+            out_[used_ + size + note.size()] = '\n';
+            used_ += size + note.size() + 1;
+            return;
+        }
+    }
+    char ligne[kLineSize];
+    Dasmtms7020(ligne, off);
+    Line line;
+    line.put(hexa, hexa_length);
+    line.pad_to(kMnemonicColumn);
+    line.put(mnemo, mnemonic_field.row[mnemonic].size);
+    line.pad_to(kOperandColumn);
+    line.put(param, param_length);
+    line.put(note.data(), note.size());
+    put_comment(line, item.comment);
+    print(line);
+}
+
+void Lister::data(const Item& item)
+{
+    Line line;
+    data_line(line, add32(reloc, item.offset), buffer + item.offset, item.size, item.data, &names_);
+    put_comment(line, item.comment);
+    print(line);
+}
+
+}  // namespace
+
+void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int32_t to)
+{
+    const Symbols names(map, trace, reloc);
+    const ScopedNames named(names);
+    Lister lister(trace, names);
+    Layout(map, trace, names, kListingRuns, loaded_length).walk(from, to, lister);
+}
+
+int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
+{
+    MappedRun run;
+    if (!trace_with_map(map_path, write_path, run))
+        return 1;
+    list_mapped(run.map, run.trace, a, nb);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return kListingUnwritten;
+    summary(run.trace);
+    report_findings(run.trace, run.found);
+    return 0;
+}
+
+}  // namespace koddar
