@@ -95,7 +95,9 @@ Assembly Assembler::result()
     for (long a = first_; a <= last_; ++a)
         out.assembled.push_back(owner_[static_cast<std::size_t>(a)] != 0);
     out.entry = entry_;
-    out.processor = processor_;
+    out.listed = std::move(listed_);
+    for (int f = 0; f < sources_.size(); ++f)
+        out.files.push_back(sources_[f].name);
     for (const auto& [k, d] : symbols_) {
         if (!d.known || k.find(':') != std::string::npos)  // local and section names stay inside
             continue;
@@ -103,7 +105,7 @@ Assembly Assembler::result()
                                   : d.tag == Tag::Register ? Symbol::Kind::Register
                                   : d.tag == Tag::Port     ? Symbol::Kind::Port
                                                            : Symbol::Kind::Number;
-        out.symbols.push_back({d.name, kind, d.value});
+        out.symbols.push_back({d.name, kind, d.value, d.uses});
     }
     std::sort(out.symbols.begin(), out.symbols.end(),
               [](const Symbol& x, const Symbol& y) { return x.name < y.name; });
@@ -234,6 +236,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
     c_ = {text, 0};
     line_failed_ = false;
     start_ = here_;
+    if (listing())
+        list_line(text, origin);
     if (at_end() || c_.peek() == '*')  // a TI comment line starts with '*'
         return;
     std::string label, word;
@@ -290,6 +294,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
             here_ = end_[me - 1];
         return;
     }
+    const std::size_t mine = listing_line_;
+    const long at = here_;
     if (name.empty()) {
         fail(column, "expected a label or a mnemonic.");
     } else {
@@ -301,6 +307,16 @@ void Assembler::feed(std::string_view text, const Origin& origin)
             directive(word, label, label_column, column);
     }
     current_ = me;  // after an include or a macro's lines
+    // An INCLUDE or a macro call shows no address unless it has a label: the lines it brought
+    // in show theirs. Nor does a definition: a name's value is in the symbol table.
+    if (listing()) {
+        listing_line_ = mine;
+        if (mine + 1 < listed_.size() && !label.empty())
+            listed_[mine].address = at;
+        else if (mine + 1 == listed_.size() && word != "EQU" && word != "SET" && word != "=" && word != "MACRO" &&
+                 word != "FUNCTION")
+            list_address(0);
+    }
     // A statement that fails in the second pass keeps its length, so the ones after it stay put.
     if (pass_ == 1)
         end_[me - 1] = here_;
@@ -346,10 +362,16 @@ bool Assembler::lookup(std::string_view name, std::size_t column, Value& out)
             return true;
         }
     }
-    if (const Defined* d = find(name)) {
+    if (Defined* d = find(name)) {
         if (!d->known && pass_ == 2)
             return fail(column, "label " + quote(name) + " has no value: its definition depends on itself.");
         out = {d->value, d->known, d->tag};
+        if (listing()) {
+            auto& uses = d->uses;
+            const std::pair<int, int> here{origin_.file, origin_.line};
+            if (uses.empty() || uses.back() != here)
+                uses.push_back(here);
+        }
         return true;
     }
     const std::string u = upper(name);
@@ -467,6 +489,8 @@ bool Assembler::emit(const unsigned char* bytes, long count, std::size_t column)
             owner_[at] = origin_.line > 0 ? origin_.line : 1;
             memory_[at] = bytes[i];
         }
+        if (listing())
+            list_address(count);
         if (count > 0) {
             first_ = std::min(first_, here_);
             last_ = std::max(last_, here_ + count - 1);
@@ -481,8 +505,32 @@ bool Assembler::reserve(long count, std::size_t column)
 {
     if (here_ + count > kMemorySize)
         return fail(column, "the line does not fit below $10000.");
+    if (listing())
+        list_address(0);
     here_ += count;
     return true;
+}
+
+void Assembler::list_line(std::string_view text, const Origin& origin)
+{
+    Listed l;
+    l.file = origin.file;
+    l.line = origin.line;
+    l.depth = static_cast<int>(include_stack_.size()) - 1;
+    l.expansion = expanding_ > 0;
+    l.text = std::string(text);
+    listing_line_ = listed_.size();
+    listed_.push_back(std::move(l));
+}
+
+// The statement's line takes the address of its first byte (or of the space it reserves, or
+// the address it leaves, for ORG and labels), and counts the bytes it assembled.
+void Assembler::list_address(long count)
+{
+    Listed& l = listed_[listing_line_];
+    if (l.address < 0)
+        l.address = here_;
+    l.count += count;
 }
 
 Assembly assemble(const std::string& text, const Options& options)

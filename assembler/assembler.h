@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kodasm {
@@ -25,6 +26,18 @@ struct Symbol {
     std::string name;
     Kind kind = Kind::Label;
     long value = 0;
+    std::vector<std::pair<int, int>> uses;  // file (index into Assembly::files) and line of each use, for the listing
+};
+
+// A source line as the second pass met it, for the listing.
+struct Listed {
+    int file = 0;            // index into Assembly::files
+    int line = 0;            // from 1; a macro or REPT line carries its call's line
+    int depth = 0;           // the includes it lies within
+    bool expansion = false;  // made by a macro or a REPT
+    long address = -1;       // its first byte, or where it left the address; -1 for none
+    long count = 0;          // the bytes it assembled, from address
+    std::string text;
 };
 
 struct Assembly {
@@ -36,7 +49,8 @@ struct Assembly {
     std::vector<Symbol> symbols;        // sorted by name
     long entry = -1;                    // the address given to END, -1 without
     std::vector<std::string> inputs;    // every file read besides the main source (includes, BINCLUDEs)
-    int processor = 0;                  // the processor of the last CPU line, for the listing
+    std::vector<Listed> listed;         // every line of the second pass, with Options::listing
+    std::vector<std::string> files;     // the names of the files the lines and uses name
 };
 
 constexpr std::size_t kMaxErrors = 50;
@@ -45,6 +59,7 @@ struct Options {
     std::string path;         // the main source's file name: includes are found from its folder
     std::time_t now = 0;      // the time of assembly, for DATE and TIME
     int processor = 0;        // the processor before any CPU line (the target computer's)
+    bool listing = false;     // record the lines and the uses of names, for the listing
 };
 
 // Assembles the whole source text. Lines end in LF (a CR before it is ignored); a UTF-8 byte

@@ -312,6 +312,7 @@ void Assembler::expand(const std::vector<std::string>& lines, const std::string&
     const std::size_t saved_conditions = conditions_.size();
     scope_ = "M" + std::to_string(++expansions_);
     contexts_.push_back(context);
+    ++expanding_;
     for (const std::string& line : lines) {
         if (ended_ || exit_macro_)
             break;
@@ -322,6 +323,7 @@ void Assembler::expand(const std::vector<std::string>& lines, const std::string&
         }
         feed(line, saved_origin);
     }
+    --expanding_;
     exit_macro_ = false;
     if (conditions_.size() > saved_conditions)
         conditions_.resize(saved_conditions);

@@ -33,6 +33,7 @@ struct Defined {
     int file = 0;
     int line = 0;
     std::string name;       // as written, without its scope
+    std::vector<std::pair<int, int>> uses;  // file and line of each use in the second pass
 };
 
 struct Macro {
@@ -114,6 +115,9 @@ private:
     bool known_value(Value& v, const char* what, long low, long high);
     bool in_range(long v, long low, long high, std::size_t column, const char* what);
     bool emit(const unsigned char* bytes, long count, std::size_t column);
+    bool listing() const { return options_.listing && pass_ == 2; }
+    void list_line(std::string_view text, const Origin& origin);
+    void list_address(long count);
     bool reserve(long count, std::size_t column);
     Assembly result();
 
@@ -188,6 +192,9 @@ private:
     int macros_open_ = 0;  // macro expansions being fed
     std::size_t function_column_ = 0;    // where a user function is called, for its faults
     int in_function_ = 0;
+    int expanding_ = 0;  // macro and REPT expansions being fed, to mark their lines
+    std::vector<Listed> listed_;  // with Options::listing, the lines of the second pass
+    std::size_t listing_line_ = 0;  // the entry of listed_ that the statement being assembled fills
 
     std::vector<Operand> operands_;  // of the current instruction
     Origin origin_;

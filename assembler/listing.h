@@ -1,4 +1,4 @@
-// The listing of what was assembled, in koddar's listing format.
+// The assembler's listing: every source line with its address and bytes, then the symbol table.
 #pragma once
 
 #include <string>
@@ -7,8 +7,7 @@
 
 namespace kodasm {
 
-// The lines koddar prints for the assembled bytes placed at their first address: the
-// disassembler's own decoder makes them, so both listings agree by construction.
+// The listing of an assembly made with Options::listing (kodasm(1) describes its columns).
 std::string listing(const Assembly& assembly);
 
 }  // namespace kodasm

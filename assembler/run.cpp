@@ -151,6 +151,7 @@ int run(int argc, char** argv)
     options.path = source;
     options.now = assembly_time();
     options.processor = processor;
+    options.listing = !listing_out.path.empty();
     const Assembly assembly = assemble(text, options);
     if (!assembly.errors.empty()) {
         const std::string report = format_errors(source, text, assembly.errors);

@@ -32,6 +32,7 @@ public:
     int load(int from, const std::string& name, bool binary, std::string& error);
     const SourceFile& operator[](int index) const { return files_[static_cast<std::size_t>(index)]; }
     std::vector<std::string> inputs() const;
+    int size() const { return static_cast<int>(files_.size()); }
 
 private:
     std::deque<SourceFile> files_;

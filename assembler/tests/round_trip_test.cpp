@@ -1,4 +1,4 @@
-// koddar -a, then kodasm: the same bytes, and kodasm's listing equal to koddar's, on random
+// koddar -a, then kodasm: the same bytes (and so the same listing from koddar), on random
 // images. KODASM_ROUND_TRIPS sets how many (10,000 by default, a few seconds).
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include "assembler.h"
 #include "decoder.h"
 #include "window.h"
-#include "listing.h"
 #include "map.h"
 #include "source_writer.h"
 
@@ -21,12 +20,10 @@ namespace {
 
 struct Koddar {
     std::string source;
-    std::string listing;
     int status = -1;
 };
 
-// What koddar prints for the whole image at reloc, with and without -a; with the map when one
-// is given.
+// What koddar -a prints for the whole image at reloc; with the map when one is given.
 Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const koddar::Map* map = nullptr)
 {
     Koddar k;
@@ -44,12 +41,6 @@ Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const kodda
     std::fclose(out);
     k.source.assign(text, size);
     std::free(text);
-    char line[koddar::kLineSize];
-    for (std::int32_t a = 0; a < koddar::loaded_length;) {
-        a = koddar::Dasmtms7020(line, a);
-        k.listing += line;
-        k.listing += '\n';
-    }
     koddar::buffer = nullptr;
     return k;
 }
@@ -63,7 +54,6 @@ bool round_trip(const std::vector<unsigned char>& image, std::int32_t at, const 
     EXPECT_TRUE(assembly.errors.empty()) << kodasm::format_errors("source", k.source, assembly.errors);
     EXPECT_EQ(assembly.origin, static_cast<std::uint32_t>(at));
     EXPECT_TRUE(assembly.bytes == image) << k.source;
-    EXPECT_EQ(kodasm::listing(assembly), k.listing);
     return !testing::Test::HasFailure();
 }
 
