@@ -107,8 +107,7 @@ Assembly Assembler::result()
                                                            : Symbol::Kind::Number;
         out.symbols.push_back({d.name, kind, d.value, d.uses});
     }
-    std::sort(out.symbols.begin(), out.symbols.end(),
-              [](const Symbol& x, const Symbol& y) { return x.name < y.name; });
+    std::sort(out.symbols.begin(), out.symbols.end(), [](const Symbol& x, const Symbol& y) { return x.name < y.name; });
     return out;
 }
 
@@ -252,7 +251,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
         const std::string_view next = read_name(probe);
         const bool defines = (next.size() >= 3 && next.size() <= 8 && defining_word(upper(next))) ||
                              (c_.peek() == '=' && c_.peek(1) != '=') || (c_.peek() == ':' && c_.peek(1) == '=');
-        if (colon || defines || (first_column && !keyword(upper(name)) && (macros_.empty() || !macros_.count(upper(name))))) {
+        if (colon || defines ||
+            (first_column && !keyword(upper(name)) && (macros_.empty() || !macros_.count(upper(name))))) {
             label = std::string(name);
             label_column = column;
             if (colon)
@@ -275,7 +275,8 @@ void Assembler::feed(std::string_view text, const Origin& origin)
         return;
     }
     if (!word.empty() && (word[0] == 'I' || word[0] == 'E') &&
-        (word == "IF" || word == "IFDEF" || word == "IFNDEF" || word == "ELSEIF" || word == "ELSE" || word == "ENDIF")) {
+        (word == "IF" || word == "IFDEF" || word == "IFNDEF" || word == "ELSEIF" || word == "ELSE" ||
+         word == "ENDIF")) {
         current_ = ++order_;
         if (failed_.size() < order_)
             failed_.resize(order_), end_.resize(order_);
@@ -430,8 +431,9 @@ bool Assembler::define(const std::string& name, std::size_t column, Defined symb
             return true;
         }
         const Defined& first = found->second;
-        const std::string at = first.file == origin_.file ? "on line " + std::to_string(first.line)
-                                                          : "at " + sources_[first.file].name + ":" + std::to_string(first.line);
+        const std::string at = first.file == origin_.file
+                                   ? "on line " + std::to_string(first.line)
+                                   : "at " + sources_[first.file].name + ":" + std::to_string(first.line);
         return fail(column, "duplicate label " + quote(name) + ", first defined " + at + ".");
     }
     if (symbol.tag != Tag::Number && used_early_.count(k))
@@ -457,8 +459,8 @@ bool Assembler::known_value(Value& v, const char* what, long low, long high)
     if (!v.known)
         return fail(column, std::string(what) + " needs a value defined on an earlier line.");
     if (v.v < low || v.v > high)
-        return fail(column, std::string(what) + " value " + std::to_string(v.v) + " lies outside " + std::to_string(low) +
-                                " to " + std::to_string(high) + ".");
+        return fail(column, std::string(what) + " value " + std::to_string(v.v) + " lies outside " +
+                                std::to_string(low) + " to " + std::to_string(high) + ".");
     return true;
 }
 

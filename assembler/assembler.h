@@ -41,25 +41,25 @@ struct Listed {
 };
 
 struct Assembly {
-    std::uint32_t origin = 0;           // address of the first byte assembled
-    std::vector<unsigned char> bytes;   // from origin to the last byte assembled; gaps hold $FF
-    std::vector<bool> assembled;        // per byte of bytes: written by the source, not a gap
-    std::vector<Diagnostic> errors;     // in source order; the bytes are empty when there are any
-    bool stopped = false;               // the run stopped at kMaxErrors
-    std::vector<Symbol> symbols;        // sorted by name
-    long entry = -1;                    // the address given to END, -1 without
-    std::vector<std::string> inputs;    // every file read besides the main source (includes, BINCLUDEs)
-    std::vector<Listed> listed;         // every line of the second pass, with Options::listing
-    std::vector<std::string> files;     // the names of the files the lines and uses name
+    std::uint32_t origin = 0;          // address of the first byte assembled
+    std::vector<unsigned char> bytes;  // from origin to the last byte assembled; gaps hold $FF
+    std::vector<bool> assembled;       // per byte of bytes: written by the source, not a gap
+    std::vector<Diagnostic> errors;    // in source order; the bytes are empty when there are any
+    bool stopped = false;              // the run stopped at kMaxErrors
+    std::vector<Symbol> symbols;       // sorted by name
+    long entry = -1;                   // the address given to END, -1 without
+    std::vector<std::string> inputs;   // every file read besides the main source (includes, BINCLUDEs)
+    std::vector<Listed> listed;        // every line of the second pass, with Options::listing
+    std::vector<std::string> files;    // the names of the files the lines and uses name
 };
 
 constexpr std::size_t kMaxErrors = 50;
 
 struct Options {
-    std::string path;         // the main source's file name: includes are found from its folder
-    std::time_t now = 0;      // the time of assembly, for DATE and TIME
-    int processor = 0;        // the processor before any CPU line (the target computer's)
-    bool listing = false;     // record the lines and the uses of names, for the listing
+    std::string path;      // the main source's file name: includes are found from its folder
+    std::time_t now = 0;   // the time of assembly, for DATE and TIME
+    int processor = 0;     // the processor before any CPU line (the target computer's)
+    bool listing = false;  // record the lines and the uses of names, for the listing
 };
 
 // Assembles the whole source text. Lines end in LF (a CR before it is ignored); a UTF-8 byte

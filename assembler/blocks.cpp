@@ -155,11 +155,13 @@ bool Assembler::include(bool binary)
     if (binary) {
         const std::string_view text = sources_[file].text;
         if (static_cast<std::size_t>(offset.v) > text.size())
-            return fail(column, "BINCLUDE offset " + std::to_string(offset.v) + " lies past the end of " + quote(name) + ".");
-        const std::string_view bytes = text.substr(static_cast<std::size_t>(offset.v),
-                                              length.v < 0 ? std::string::npos : static_cast<std::size_t>(length.v));
+            return fail(column,
+                        "BINCLUDE offset " + std::to_string(offset.v) + " lies past the end of " + quote(name) + ".");
+        const std::string_view bytes = text.substr(
+            static_cast<std::size_t>(offset.v), length.v < 0 ? std::string::npos : static_cast<std::size_t>(length.v));
         if (length.v >= 0 && bytes.size() < static_cast<std::size_t>(length.v))
-            return fail(column, "BINCLUDE length " + std::to_string(length.v) + " reaches past the end of " + quote(name) + ".");
+            return fail(column, "BINCLUDE length " + std::to_string(length.v) + " reaches past the end of " +
+                                    quote(name) + ".");
         return emit(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<long>(bytes.size()), column);
     }
     for (const int open : include_stack_)
@@ -256,7 +258,8 @@ bool Assembler::start_capture(const std::string& word, const std::string& label,
             if (read_name(check).size() != name.size() || name.empty())
                 return fail(label_column, "bad parameter " + quote(name) + " of macro " + quote(label) + ".");
             capture->definition.params.push_back(upper(name));
-            capture->definition.defaults.push_back(eq == std::string::npos ? std::string() : trim(param.substr(eq + 1)));
+            capture->definition.defaults.push_back(eq == std::string::npos ? std::string()
+                                                                           : trim(param.substr(eq + 1)));
         }
     } else {
         Value count;
@@ -340,8 +343,8 @@ bool Assembler::invoke(const Macro& macro, const std::string& name)
     const std::size_t column = c_.pos;
     std::vector<std::string> args = split_list(c_);
     if (args.size() > macro.params.size())
-        return fail(column, "macro " + quote(name) + " takes " + std::to_string(macro.params.size()) + " arguments, not " +
-                                std::to_string(args.size()) + ".");
+        return fail(column, "macro " + quote(name) + " takes " + std::to_string(macro.params.size()) +
+                                " arguments, not " + std::to_string(args.size()) + ".");
     for (std::size_t i = 0; i < macro.params.size(); ++i)
         if (i >= args.size())
             args.push_back(macro.defaults[i]);

@@ -27,12 +27,12 @@ constexpr std::size_t kMaxExpanded = 1u << 20;  // lines made by macros and REPT
 struct Defined {
     Tag tag = Tag::Number;
     long value = 0;
-    bool known = false;     // an EQU whose value waits for a later label
-    bool label = false;     // an address the source's lines carry
+    bool known = false;        // an EQU whose value waits for a later label
+    bool label = false;        // an address the source's lines carry
     bool redefinable = false;  // SET
     int file = 0;
     int line = 0;
-    std::string name;       // as written, without its scope
+    std::string name;                       // as written, without its scope
     std::vector<std::pair<int, int>> uses;  // file and line of each use in the second pass
 };
 
@@ -57,9 +57,9 @@ struct Capture {
 };
 
 struct Condition {
-    bool outer;  // the enclosing lines are assembled
+    bool outer;   // the enclosing lines are assembled
     bool taking;  // this branch is assembled
-    bool taken;  // a branch was assembled already
+    bool taken;   // a branch was assembled already
     bool else_seen;
     std::string where;
 };
@@ -158,14 +158,14 @@ private:
     std::unordered_map<std::string, Defined> symbols_;
     std::unordered_set<std::string> used_early_;  // names read in the first pass before their definition
     std::vector<Pending> pending_;
-    std::unordered_map<std::string, Macro> macros_;        // by upper-case name
-    std::unordered_map<std::string, Function> functions_;  // by upper-case name
+    std::unordered_map<std::string, Macro> macros_;                  // by upper-case name
+    std::unordered_map<std::string, Function> functions_;            // by upper-case name
     std::vector<std::unordered_map<std::string, Value>> arguments_;  // of the functions being called
     std::vector<Condition> conditions_;
     std::vector<bool> decisions_;  // per statement: the branch the first pass took at an IF
     std::unique_ptr<Capture> capture_;
-    std::vector<bool> failed_;   // per statement: failed in the first pass
-    std::vector<long> end_;      // per statement: the address after it, from the first pass
+    std::vector<bool> failed_;          // per statement: failed in the first pass
+    std::vector<long> end_;             // per statement: the address after it, from the first pass
     std::vector<std::int16_t> chosen_;  // per instruction: the opcode the first pass chose from known values, or -1
     std::vector<Diagnostic> errors_;
     std::vector<int> owner_;             // the statement that assembled each address, +1; 0 for none
@@ -175,25 +175,25 @@ private:
     long entry_ = -1;
 
     int pass_ = 1;
-    int processor_ = 0;  // whose opcode map: the target computer's until a CPU line
-    long here_ = 0;     // address of the next byte
-    long start_ = 0;    // address of the current line's first byte, the value of $
-    std::size_t order_ = 0;  // statements fed in this pass
+    int processor_ = 0;        // whose opcode map: the target computer's until a CPU line
+    long here_ = 0;            // address of the next byte
+    long start_ = 0;           // address of the current line's first byte, the value of $
+    std::size_t order_ = 0;    // statements fed in this pass
     std::size_t current_ = 0;  // the statement being assembled, from 1
     std::size_t expanded_ = 0;
     int expansions_ = 0;  // macro and REPT expansions in this pass, to scope their local names
     int sections_made_ = 0;
     std::vector<int> sections_;
     std::unordered_set<std::string> public_;  // section and name of each PUBLIC
-    std::string scope_;  // the last ordinary label, or the expansion: the scope of local names
-    std::vector<std::string> contexts_;  // "  in file included from ..." lines, innermost last
-    bool ended_ = false;                  // END met, or too many errors
+    std::string scope_;                       // the last ordinary label, or the expansion: the scope of local names
+    std::vector<std::string> contexts_;       // "  in file included from ..." lines, innermost last
+    bool ended_ = false;                      // END met, or too many errors
     bool exit_macro_ = false;
-    int macros_open_ = 0;  // macro expansions being fed
-    std::size_t function_column_ = 0;    // where a user function is called, for its faults
+    int macros_open_ = 0;              // macro expansions being fed
+    std::size_t function_column_ = 0;  // where a user function is called, for its faults
     int in_function_ = 0;
-    int expanding_ = 0;  // macro and REPT expansions being fed, to mark their lines
-    std::vector<Listed> listed_;  // with Options::listing, the lines of the second pass
+    int expanding_ = 0;             // macro and REPT expansions being fed, to mark their lines
+    std::vector<Listed> listed_;    // with Options::listing, the lines of the second pass
     std::size_t listing_line_ = 0;  // the entry of listed_ that the statement being assembled fills
 
     std::vector<Operand> operands_;  // of the current instruction

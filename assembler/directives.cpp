@@ -13,31 +13,84 @@ namespace kodasm {
 namespace {
 
 enum class Directive {
-    None, Equ, Set, Org, Macro, Function, Bytes, Words, Storage, PadTo, Include, Binclude, Rept, End, Cpu,
-    Section, EndSection, Public, Ignored, Endm, Exitm, Condition,
+    None,
+    Equ,
+    Set,
+    Org,
+    Macro,
+    Function,
+    Bytes,
+    Words,
+    Storage,
+    PadTo,
+    Include,
+    Binclude,
+    Rept,
+    End,
+    Cpu,
+    Section,
+    EndSection,
+    Public,
+    Ignored,
+    Endm,
+    Exitm,
+    Condition,
 };
 
 // Every directive of both notations, by its upper-case word.
 const std::unordered_map<std::string, Directive>& directives()
 {
     static const std::unordered_map<std::string, Directive> table = {
-        {"EQU", Directive::Equ},         {"=", Directive::Equ},           {"SET", Directive::Set},
-        {"ORG", Directive::Org},         {"AORG", Directive::Org},        {"MACRO", Directive::Macro},
-        {"FUNCTION", Directive::Function}, {"DB", Directive::Bytes},      {"BYTE", Directive::Bytes},
-        {"FCB", Directive::Bytes},       {".BYTE", Directive::Bytes},     {"TEXT", Directive::Bytes},
-        {"DW", Directive::Words},        {"WORD", Directive::Words},      {"FDB", Directive::Words},
-        {".WORD", Directive::Words},     {"DATA", Directive::Words},      {"DS", Directive::Storage},
-        {"RMB", Directive::Storage},     {"BSS", Directive::Storage},     {"ALIGN", Directive::Storage},
-        {"EVEN", Directive::Storage},    {"PADTO", Directive::PadTo},     {"INCLUDE", Directive::Include},
-        {"COPY", Directive::Include},    {"BINCLUDE", Directive::Binclude}, {"REPT", Directive::Rept},
-        {"END", Directive::End},         {"CPU", Directive::Cpu},         {"SECTION", Directive::Section},
-        {"ENDSECTION", Directive::EndSection}, {"PUBLIC", Directive::Public}, {"GLOBAL", Directive::Public},
-        {"PAGE", Directive::Ignored},    {"TITLE", Directive::Ignored},   {"LISTING", Directive::Ignored},
-        {"SAVE", Directive::Ignored},    {"RESTORE", Directive::Ignored}, {"RELAXED", Directive::Ignored},
-        {"NEWPAGE", Directive::Ignored}, {"IDT", Directive::Ignored},     {"ENDM", Directive::Endm},
-        {"EXITM", Directive::Exitm},     {"IF", Directive::Condition},    {"IFDEF", Directive::Condition},
-        {"IFNDEF", Directive::Condition}, {"ELSEIF", Directive::Condition}, {"ELSE", Directive::Condition},
-        {"ENDIF", Directive::Condition}, {"TST", Directive::None},
+        {"EQU", Directive::Equ},
+        {"=", Directive::Equ},
+        {"SET", Directive::Set},
+        {"ORG", Directive::Org},
+        {"AORG", Directive::Org},
+        {"MACRO", Directive::Macro},
+        {"FUNCTION", Directive::Function},
+        {"DB", Directive::Bytes},
+        {"BYTE", Directive::Bytes},
+        {"FCB", Directive::Bytes},
+        {".BYTE", Directive::Bytes},
+        {"TEXT", Directive::Bytes},
+        {"DW", Directive::Words},
+        {"WORD", Directive::Words},
+        {"FDB", Directive::Words},
+        {".WORD", Directive::Words},
+        {"DATA", Directive::Words},
+        {"DS", Directive::Storage},
+        {"RMB", Directive::Storage},
+        {"BSS", Directive::Storage},
+        {"ALIGN", Directive::Storage},
+        {"EVEN", Directive::Storage},
+        {"PADTO", Directive::PadTo},
+        {"INCLUDE", Directive::Include},
+        {"COPY", Directive::Include},
+        {"BINCLUDE", Directive::Binclude},
+        {"REPT", Directive::Rept},
+        {"END", Directive::End},
+        {"CPU", Directive::Cpu},
+        {"SECTION", Directive::Section},
+        {"ENDSECTION", Directive::EndSection},
+        {"PUBLIC", Directive::Public},
+        {"GLOBAL", Directive::Public},
+        {"PAGE", Directive::Ignored},
+        {"TITLE", Directive::Ignored},
+        {"LISTING", Directive::Ignored},
+        {"SAVE", Directive::Ignored},
+        {"RESTORE", Directive::Ignored},
+        {"RELAXED", Directive::Ignored},
+        {"NEWPAGE", Directive::Ignored},
+        {"IDT", Directive::Ignored},
+        {"ENDM", Directive::Endm},
+        {"EXITM", Directive::Exitm},
+        {"IF", Directive::Condition},
+        {"IFDEF", Directive::Condition},
+        {"IFNDEF", Directive::Condition},
+        {"ELSEIF", Directive::Condition},
+        {"ELSE", Directive::Condition},
+        {"ENDIF", Directive::Condition},
+        {"TST", Directive::None},
     };
     return table;
 }
@@ -322,7 +375,8 @@ bool Assembler::cpu()
         ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     const int cpu = find_cpu(name);
     if (cpu < 0)
-        return fail(column, "unknown CPU " + quote(name) + ": kodasm assembles for the TMS7000 family (TMS7000 to TMS70CT40).");
+        return fail(column,
+                    "unknown CPU " + quote(name) + ": kodasm assembles for the TMS7000 family (TMS7000 to TMS70CT40).");
     processor_ = cpu;
     return true;
 }

@@ -22,8 +22,8 @@ struct Alias {
     Mnemonic mnemonic;
 };
 constexpr Alias kAliases[] = {
-    {"JN", JLT},    {"JZ", JEQ},   {"JC", JHS},    {"JP", JGT},    {"JPZ", JGE},   {"JNZ", JNE},
-    {"JNC", JL},    {"CLRC", TSTA}, {"MOVW", MOVD}, {"RTS", RETS}, {"RTI", RETI},
+    {"JN", JLT}, {"JZ", JEQ},    {"JC", JHS},    {"JP", JGT},   {"JPZ", JGE},  {"JNZ", JNE},
+    {"JNC", JL}, {"CLRC", TSTA}, {"MOVW", MOVD}, {"RTS", RETS}, {"RTI", RETI},
 };
 
 // The instructions whose port form has a mnemonic of its own: MOV A,P4 is MOVP A,P4.
@@ -54,7 +54,8 @@ struct FormIndex {
     {
         for (unsigned code = 0; code < 256; ++code) {
             const Opcode& e = map[code];
-            length[code] = static_cast<std::uint8_t>(1 + operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3));
+            length[code] =
+                static_cast<std::uint8_t>(1 + operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3));
             if (e.op != UNDEF)
                 opcodes[e.op].push_back(static_cast<std::uint8_t>(code));
         }
@@ -157,8 +158,8 @@ int find_cpu(const std::string& cpu)
         return static_cast<int>(own);
     // The other members of the family, as the common assemblers name them.
     static constexpr const char* kFamily[] = {
-        "TMS7001",  "TMS7002",  "TMS7041",  "TMS7042",  "TMS70C00", "TMS70C02",  "TMS70C08",  "TMS70C20",
-        "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82", "TMS70CT20", "TMS70CT40",
+        "TMS7001",  "TMS7002",  "TMS7041",  "TMS7042",  "TMS70C00", "TMS70C02",  "TMS70C08",
+        "TMS70C20", "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82", "TMS70CT20", "TMS70CT40",
     };
     std::string upper = cpu;
     for (char& c : upper)

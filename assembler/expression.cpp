@@ -12,7 +12,7 @@ namespace kodasm {
 
 namespace {
 
-constexpr int kMaxDepth = 64;    // parentheses, unary operators and calls nested in one expression
+constexpr int kMaxDepth = 64;  // parentheses, unary operators and calls nested in one expression
 constexpr std::size_t kMaxArgs = 16;
 
 bool is_digit(char c)
@@ -85,9 +85,8 @@ struct Operator {
 };
 // C's binary operators, longest spelling first so that "<<" is not read as "<".
 constexpr Operator kOperators[] = {
-    {"||", 1}, {"&&", 2}, {"==", 6}, {"!=", 6}, {"<>", 6}, {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8},
-    {"|", 3},  {"^", 4},  {"&", 5},  {"=", 6},  {"<", 7},  {">", 7},  {"+", 9},  {"-", 9},  {"*", 10},
-    {"/", 10}, {"%", 10},
+    {"||", 1}, {"&&", 2}, {"==", 6}, {"!=", 6}, {"<>", 6}, {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8}, {"|", 3},
+    {"^", 4},  {"&", 5},  {"=", 6},  {"<", 7},  {">", 7},  {"+", 9},  {"-", 9},  {"*", 10}, {"/", 10}, {"%", 10},
 };
 
 class Reader {
@@ -164,24 +163,42 @@ bool Reader::apply(const Operator& op, Value& left, const Value& right, std::siz
     long r = 0;
     if ((o == "/" || o == "%") && known && right.v == 0)
         return x_.fail(column, "division by zero.");
-    if (o == "+") r = static_cast<long>(a + b);
-    else if (o == "-") r = static_cast<long>(a - b);
-    else if (o == "*") r = static_cast<long>(a * b);
-    else if (o == "/") r = right.v == 0 || right.v == -1 ? (right.v == 0 ? 0 : static_cast<long>(0 - a)) : left.v / right.v;
-    else if (o == "%") r = right.v == 0 || right.v == -1 ? 0 : left.v % right.v;
-    else if (o == "<<") r = right.v < 0 || right.v > 63 ? 0 : static_cast<long>(a << right.v);
-    else if (o == ">>") r = right.v < 0 || right.v > 63 ? (left.v < 0 ? -1 : 0) : left.v >> right.v;
-    else if (o == "&") r = left.v & right.v;
-    else if (o == "|") r = left.v | right.v;
-    else if (o == "^") r = left.v ^ right.v;
-    else if (o == "&&") r = left.v != 0 && right.v != 0;
-    else if (o == "||") r = left.v != 0 || right.v != 0;
-    else if (o == "==" || o == "=") r = left.v == right.v;
-    else if (o == "!=" || o == "<>") r = left.v != right.v;
-    else if (o == "<") r = left.v < right.v;
-    else if (o == "<=") r = left.v <= right.v;
-    else if (o == ">") r = left.v > right.v;
-    else if (o == ">=") r = left.v >= right.v;
+    if (o == "+")
+        r = static_cast<long>(a + b);
+    else if (o == "-")
+        r = static_cast<long>(a - b);
+    else if (o == "*")
+        r = static_cast<long>(a * b);
+    else if (o == "/")
+        r = right.v == 0 || right.v == -1 ? (right.v == 0 ? 0 : static_cast<long>(0 - a)) : left.v / right.v;
+    else if (o == "%")
+        r = right.v == 0 || right.v == -1 ? 0 : left.v % right.v;
+    else if (o == "<<")
+        r = right.v < 0 || right.v > 63 ? 0 : static_cast<long>(a << right.v);
+    else if (o == ">>")
+        r = right.v < 0 || right.v > 63 ? (left.v < 0 ? -1 : 0) : left.v >> right.v;
+    else if (o == "&")
+        r = left.v & right.v;
+    else if (o == "|")
+        r = left.v | right.v;
+    else if (o == "^")
+        r = left.v ^ right.v;
+    else if (o == "&&")
+        r = left.v != 0 && right.v != 0;
+    else if (o == "||")
+        r = left.v != 0 || right.v != 0;
+    else if (o == "==" || o == "=")
+        r = left.v == right.v;
+    else if (o == "!=" || o == "<>")
+        r = left.v != right.v;
+    else if (o == "<")
+        r = left.v < right.v;
+    else if (o == "<=")
+        r = left.v <= right.v;
+    else if (o == ">")
+        r = left.v > right.v;
+    else if (o == ">=")
+        r = left.v >= right.v;
     left = {r, known, sum_tag(o, left.tag, right.tag)};
     return true;
 }
@@ -390,7 +407,9 @@ bool escape(Cursor& c, std::string& bytes)
     case 'r': bytes += '\r'; return true;
     case 't': bytes += '\t'; return true;
     case '0': bytes += '\0'; return true;
-    case '\\': case '\'': case '"': bytes += e; return true;
+    case '\\':
+    case '\'':
+    case '"': bytes += e; return true;
     case 'x':
     case 'X':
         if (is_hex(c.peek()) && is_hex(c.peek(1))) {

@@ -40,7 +40,8 @@ bool Assembler::instruction(const std::string& word, int mnemonic, std::size_t c
         }
     }
     int m = mnemonic;
-    if (m < 0 && operands.size() == 1 && word == "TST" && (operands[0].form == Form::A || operands[0].form == Form::B)) {
+    if (m < 0 && operands.size() == 1 && word == "TST" &&
+        (operands[0].form == Form::A || operands[0].form == Form::B)) {
         m = operands[0].form == Form::A ? koddar::TSTA : koddar::TSTB;
         operands.clear();
     }

@@ -17,7 +17,7 @@ namespace {
 
 constexpr long kRowBytes = 4;
 constexpr long kRows = 4;
-constexpr int kDeepest = 9;      // deeper includes show 9
+constexpr int kDeepest = 9;  // deeper includes show 9
 constexpr std::size_t kUsesPerRow = 6;
 constexpr int kNameWidth = 16;
 
@@ -43,7 +43,8 @@ std::string byte_columns(const Assembly& assembly, long address, long count)
     for (long i = 0; i < kRowBytes; ++i) {
         if (i < count) {
             char text[4];
-            std::snprintf(text, sizeof text, " %02X", assembly.bytes[static_cast<std::size_t>(address - static_cast<long>(assembly.origin) + i)]);
+            std::snprintf(text, sizeof text, " %02X",
+                          assembly.bytes[static_cast<std::size_t>(address - static_cast<long>(assembly.origin) + i)]);
             out += text;
         } else {
             out += "   ";

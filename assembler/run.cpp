@@ -20,8 +20,7 @@
 
 namespace kodasm {
 
-const char kUsage[] =
-    "Usage: kodasm sourceFile targetFile [-l:listingFile] [-f:bin|hex|srec] [-m:mapFile] [-c:cpu]\n";
+const char kUsage[] = "Usage: kodasm sourceFile targetFile [-l:listingFile] [-f:bin|hex|srec] [-m:mapFile] [-c:cpu]\n";
 
 namespace {
 
@@ -78,7 +77,8 @@ bool parse_format(const std::string& text, Format& format)
 }
 
 // No output may be an input of the run or another output.
-bool check_targets(const std::vector<Output*>& outputs, const std::string& source, const std::vector<std::string>& inputs)
+bool check_targets(const std::vector<Output*>& outputs, const std::string& source,
+                   const std::vector<std::string>& inputs)
 {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const Output& o = *outputs[i];
@@ -130,7 +130,8 @@ int run(int argc, char** argv)
         case 'c':
             processor = optarg[0] == '\0' ? -1 : find_cpu(optarg + 1);
             if (processor < 0)
-                return refuse("Unknown processor, expected -c:tms7020, -c:tms7040, -c:tms7000 or another TMS7000 family name.\n");
+                return refuse(
+                    "Unknown processor, expected -c:tms7020, -c:tms7040, -c:tms7000 or another TMS7000 family name.\n");
             break;
         default: return report_option_error(optopt);
         }

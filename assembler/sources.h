@@ -11,8 +11,8 @@
 namespace kodasm {
 
 struct SourceFile {
-    std::string name;  // as messages show it: the main source's name, or the path as resolved
-    std::string owned;      // an include's bytes; the main text stays the caller's
+    std::string name;   // as messages show it: the main source's name, or the path as resolved
+    std::string owned;  // an include's bytes; the main text stays the caller's
     std::string_view text;
     std::vector<std::string_view> lines;  // without their line ends
     std::string identity;                 // device and inode, or the name for the main text

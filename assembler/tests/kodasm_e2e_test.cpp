@@ -89,7 +89,8 @@ std::vector<unsigned char> load_intel_hex(const std::string& text, unsigned& ori
         if (memory[static_cast<std::size_t>(a)] >= 0)
             last = a, first = first < 0 ? a : first;
     for (int a = first; first >= 0 && a <= last; ++a)
-        bytes.push_back(static_cast<unsigned char>(memory[static_cast<std::size_t>(a)] < 0 ? 0xFF : memory[static_cast<std::size_t>(a)]));
+        bytes.push_back(static_cast<unsigned char>(
+            memory[static_cast<std::size_t>(a)] < 0 ? 0xFF : memory[static_cast<std::size_t>(a)]));
     origin = static_cast<unsigned>(first);
     return bytes;
 }
@@ -116,7 +117,8 @@ TEST_F(Tools, RealProgramsAssembleAndTheirHexLoadsBack)
             continue;
         for (const char* format : {"ihex", "srec"}) {
             const std::string from = dir + (format[0] == 'i' ? "/image.hex" : "/image.s19");
-            const std::string command = std::string("objcopy -I ") + format + " -O binary " + from + " " + dir + "/loaded.bin";
+            const std::string command =
+                std::string("objcopy -I ") + format + " -O binary " + from + " " + dir + "/loaded.bin";
             ASSERT_EQ(std::system(command.c_str()), 0);
             EXPECT_EQ(read_file(dir + "/loaded.bin"), image) << format;
         }

@@ -30,10 +30,8 @@ struct Corpus {
 };
 
 const Corpus kCorpora[] = {
-    {"converter/tests/cases", "melvox", MELVOX_PATH},
-    {"disassembler/tests/cases", "koddar", KODDAR_PATH},
-    {"player/tests/cases", "melplay", MELPLAY_PATH},
-    {"assembler/tests/cases", "kodasm", KODASM_PATH},
+    {"converter/tests/cases", "melvox", MELVOX_PATH}, {"disassembler/tests/cases", "koddar", KODDAR_PATH},
+    {"player/tests/cases", "melplay", MELPLAY_PATH},  {"assembler/tests/cases", "kodasm", KODASM_PATH},
     {"midi/tests/cases", "melmidi", MELMIDI_PATH},
 };
 

@@ -34,11 +34,8 @@ struct Program {
 const std::map<std::string, Program>& programs()
 {
     static const std::map<std::string, Program> table = {
-        {"melvox", {MELVOX_PATH, true}},
-        {"koddar", {KODDAR_PATH, false}},
-        {"melplay", {MELPLAY_PATH, false}},
-        {"kodasm", {KODASM_PATH, false}},
-        {"melmidi", {MELMIDI_PATH, false}},
+        {"melvox", {MELVOX_PATH, true}},  {"koddar", {KODDAR_PATH, false}},   {"melplay", {MELPLAY_PATH, false}},
+        {"kodasm", {KODASM_PATH, false}}, {"melmidi", {MELMIDI_PATH, false}},
     };
     return table;
 }
