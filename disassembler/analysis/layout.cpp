@@ -28,7 +28,8 @@ bool Layout::cuts(std::int32_t off, std::int32_t at) const
     const auto i = static_cast<std::size_t>(off);
     const auto k = static_cast<std::size_t>(at);
     const Use u = trace_->use[i];
-    return trace_->use[k] != u || names_->at_offset(at) != nullptr || names_->comment_at(at) != nullptr ||
+    const bool named = names_ != nullptr && (names_->at_offset(at) != nullptr || names_->comment_at(at) != nullptr);
+    return trace_->use[k] != u || named ||
            (u == Use::Data && (range_[i] != range_[k] || trace_->params[i] != trace_->params[k]));
 }
 
