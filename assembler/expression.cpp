@@ -176,7 +176,7 @@ bool Reader::apply(const Operator& op, Value& left, const Value& right, std::siz
     else if (o == "<<")
         r = right.v < 0 || right.v > 63 ? 0 : static_cast<long>(a << right.v);
     else if (o == ">>")
-        r = right.v < 0 || right.v > 63 ? (left.v < 0 ? -1 : 0) : left.v >> right.v;
+        r = right.v < 0 || right.v > 62 ? (left.v < 0 ? -1 : 0) : left.v >> right.v;
     else if (o == "&")
         r = left.v & right.v;
     else if (o == "|")

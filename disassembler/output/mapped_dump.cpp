@@ -72,7 +72,7 @@ private:
 
     const Trace& trace_;
     const Symbols& names_;
-    char out_[1 << 16];
+    char out_[1 << 16]{};
     std::size_t used_ = 0;
 };
 
