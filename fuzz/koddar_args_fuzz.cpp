@@ -117,6 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(ret == 1 && err == "Option -w requires -m.\n", "a map is written only from a map", err);
         return 0;
     }
+    if (ret == 1 && err.rfind("Same file", 0) == 0)
+        return 0;  // an output that is one of the inputs is refused, as its case files show
     fuzz::check(ret == 0 && err.empty(), "an accepted command line prints nothing", err);
     fuzz::check(has_map == (koddar::map_file != nullptr) && (!has_map || map_file == koddar::map_file),
                 "-m names the map file");
