@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "core.h"
+#include "hex_text.h"
 #include "registers.h"
 
 namespace kodasm {
@@ -480,9 +481,7 @@ bool Assembler::emit(const unsigned char* bytes, long count, std::size_t column)
         for (long i = 0; i < count; ++i) {
             const auto at = static_cast<std::size_t>(here_ + i);
             if (owner_[at] != 0) {
-                char address[8];
-                std::snprintf(address, sizeof address, "$%04lX", static_cast<unsigned long>(here_ + i));
-                return fail(column, std::string("address ") + address + " is already assembled, on line " +
+                return fail(column, "address $" + hex4(here_ + i) + " is already assembled, on line " +
                                         std::to_string(owner_[at]) + ".");
             }
         }

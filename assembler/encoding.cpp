@@ -7,6 +7,7 @@
 #include <iterator>
 #include <unordered_map>
 
+#include "instructions.h"
 #include "opcode_map.h"
 #include "processor.h"
 
@@ -49,16 +50,11 @@ bool is_address(const Operand& op)
 // Opcodes of each mnemonic in one processor's map, in opcode order; undefined opcodes are left out.
 struct FormIndex {
     std::array<std::vector<std::uint8_t>, std::size(name)> opcodes;
-    std::array<std::uint8_t, 256> length{};  // of each opcode's instruction
     explicit FormIndex(const Opcode* map)
     {
-        for (unsigned code = 0; code < 256; ++code) {
-            const Opcode& e = map[code];
-            length[code] =
-                static_cast<std::uint8_t>(1 + operand_bytes(e.p1) + operand_bytes(e.p2) + operand_bytes(e.p3));
-            if (e.op != UNDEF)
-                opcodes[e.op].push_back(static_cast<std::uint8_t>(code));
-        }
+        for (unsigned code = 0; code < 256; ++code)
+            if (map[code].op != UNDEF)
+                opcodes[map[code].op].push_back(static_cast<std::uint8_t>(code));
     }
 };
 
@@ -170,11 +166,6 @@ int find_cpu(const std::string& cpu)
     return -1;
 }
 
-int instruction_length(int processor, unsigned opcode)
-{
-    return index(processor).length[opcode & 0xFF];
-}
-
 int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& operands)
 {
     if (mnemonic < 0 || mnemonic >= UNDEF || operands.size() > 3)
@@ -197,7 +188,7 @@ int choose_opcode(int processor, int mnemonic, const std::vector<Operand>& opera
             fits = f >= 0;
             cost += f;
         }
-        const int length = forms.length[code];
+        const int length = instruction_length(code);
         if (fits && (best < 0 || length < best_length || (length == best_length && cost < best_cost))) {
             best = code;
             best_length = length;

@@ -48,9 +48,6 @@ int rewrite_form(int mnemonic, std::vector<Operand>& operands);
 // family's standard map. -1 for a name that is none of them.
 int find_cpu(const std::string& name);
 
-// Instruction length of an opcode, from its map entry.
-int instruction_length(int processor, unsigned opcode);
-
 // The operand byte of a register or port operand: a port written as its address loses 0100h.
 long operand_byte(const Operand& operand, int kind);
 

@@ -1,8 +1,8 @@
 // One instruction: its operands read into forms, the forms of the manuals turned into the
 // opcode map's, the opcode chosen, and (in the second pass) its operand bytes written.
-#include <cstdio>
-
 #include "core.h"
+#include "hex_text.h"
+#include "instructions.h"
 #include "opcode_map.h"
 #include "processor.h"
 #include "operands.h"
@@ -10,13 +10,6 @@
 namespace kodasm {
 
 namespace {
-
-std::string hex4(long v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "$%04lX", static_cast<unsigned long>(v) & 0xFFFFul);
-    return text;
-}
 
 constexpr int kTraps = 24;  // TRAP 0 to 23
 
@@ -92,7 +85,7 @@ bool Assembler::instruction(const std::string& word, int mnemonic, std::size_t c
         return fail(column, "SWAP is an instruction of the family's standard map: write CPU TMS7000 before it.");
     if (code < 0)
         return fail(column, "no form of " + word + " takes these operands.");
-    const long length = instruction_length(processor_, static_cast<unsigned>(code));
+    const long length = koddar::instruction_length(static_cast<unsigned>(code));
     if (pass_ == 2 && here_ + length != end_[current_ - 1])
         return fail(column, "the length of this instruction depends on a name defined after it: define it earlier.");
     unsigned char bytes[4] = {static_cast<unsigned char>(code), 0, 0, 0};
@@ -105,7 +98,7 @@ bool Assembler::encode(int code, const std::vector<Operand>& operands, unsigned 
 {
     const koddar::Opcode& entry = koddar::processors[processor_].opcodes[code];
     const int kinds[3] = {entry.p1, entry.p2, entry.p3};
-    const long length = instruction_length(processor_, static_cast<unsigned>(code));
+    const long length = koddar::instruction_length(static_cast<unsigned>(code));
     long at = 1;
     for (std::size_t i = 0; i < operands.size(); ++i) {
         const Operand& op = operands[i];
@@ -145,7 +138,7 @@ bool Assembler::encode(int code, const std::vector<Operand>& operands, unsigned 
             if (d >= 0x8000)
                 d -= 0x10000;
             if (d < -128 || d > 127)
-                return fail(op.column, "branch target " + hex4(op.value) + " is out of reach: " + std::to_string(d) +
+                return fail(op.column, "branch target $" + hex4(op.value) + " is out of reach: " + std::to_string(d) +
                                            " bytes away, the limit is -128 to 127.");
             bytes[at++] = static_cast<unsigned char>(d & 0xFF);
             break;

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "hex_text.h"
+
 namespace kodasm {
 
 namespace {
@@ -20,13 +22,6 @@ constexpr long kRows = 4;
 constexpr int kDeepest = 9;  // deeper includes show 9
 constexpr std::size_t kUsesPerRow = 6;
 constexpr int kNameWidth = 16;
-
-std::string hex4(long v)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04lX", static_cast<unsigned long>(v) & 0xFFFFu);
-    return text;
-}
 
 // Ends a row without the blanks at its end.
 void end_row(std::string& out)
@@ -40,16 +35,9 @@ void end_row(std::string& out)
 std::string byte_columns(const Assembly& assembly, long address, long count)
 {
     std::string out = address < 0 ? std::string(4, ' ') : hex4(address);
-    for (long i = 0; i < kRowBytes; ++i) {
-        if (i < count) {
-            char text[4];
-            std::snprintf(text, sizeof text, " %02X",
-                          assembly.bytes[static_cast<std::size_t>(address - static_cast<long>(assembly.origin) + i)]);
-            out += text;
-        } else {
-            out += "   ";
-        }
-    }
+    const long first = address - static_cast<long>(assembly.origin);
+    for (long i = 0; i < kRowBytes; ++i)
+        out += i < count ? " " + hex2(assembly.bytes[static_cast<std::size_t>(first + i)]) : "   ";
     return out + ' ';
 }
 

@@ -2,8 +2,9 @@
 // records, an S5 count and an S9 end with the entry address (END's, or the first address).
 #include "outputs.h"
 
-#include <cstdio>
 #include <set>
+
+#include "hex_text.h"
 
 namespace kodasm {
 
@@ -13,9 +14,7 @@ constexpr std::size_t kRecordBytes = 16;
 
 void hex_byte(std::string& out, unsigned v, unsigned& sum)
 {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", v & 0xFFu);
-    out += text;
+    out += hex2(v);
     sum += v & 0xFFu;
 }
 
@@ -48,13 +47,6 @@ void s_record(std::string& out, char type, unsigned address, const unsigned char
     unsigned check = 0;
     hex_byte(out, ~sum & 0xFF, check);
     out += '\n';
-}
-
-std::string hex4(long v)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04lX", static_cast<unsigned long>(v) & 0xFFFFul);
-    return text;
 }
 
 }  // namespace

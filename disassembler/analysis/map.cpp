@@ -197,9 +197,7 @@ bool Reader::add_name(std::int32_t at, const Token& t)
             return fail("Name `" + str(t) + "' already used for a register or port.");
     std::int32_t own = 0;
     if (generated_form(t, own) && own != at) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(own));
-        return fail("Name `" + str(t) + "' is kept for address " + text + ".");
+        return fail("Name `" + str(t) + "' is kept for address " + hex_address(own) + ".");
     }
     map_.names.push_back({at, str(t), number_});
     return true;

@@ -10,21 +10,13 @@
 #include "address.h"
 #include "analysis.h"
 #include "output_file.h"
+#include "text.h"
 
 namespace koddar {
 
 namespace {
 
 const char* const kKindWord[] = {"bytes", "words", "addrs", "text"};
-
-// An address as the listing prints it, and the map reader reads it back: at least four digits,
-// a negative one as its 32-bit two's complement.
-std::string hex4(std::int32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(v));
-    return text;
-}
 
 // The comment of a directive that koddar found rather than read in the map: keep it or delete it.
 std::string found_comment(int line)
@@ -67,7 +59,7 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     for (const MapEntry& e : map.entries)
         out.push_back(
             {e.address, 0,
-             "code " + hex4(e.address) + name_at(e.address) +
+             "code " + hex_address(e.address) + name_at(e.address) +
                  (trace.use[static_cast<std::size_t>(sub32(e.address, reloc))] == Use::Data ? " ; not code" : "") +
                  found_comment(e.line)});
     const std::vector<int> range = range_index(map, reloc, length);
@@ -76,8 +68,8 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
             out.push_back({r.start, 1, "vectors"});
         else
             out.push_back({r.start, 1,
-                           std::string(kKindWord[static_cast<int>(r.kind)]) + " " + hex4(r.start) + " " + hex4(r.end) +
-                               name_at(r.start) + found_comment(r.line)});
+                           std::string(kKindWord[static_cast<int>(r.kind)]) + " " + hex_address(r.start) + " " +
+                               hex_address(r.end) + name_at(r.start) + found_comment(r.line)});
     }
     // Runs of code, of the parameters after calls and of unreached bytes outside the ranges, as
     // comments: what the trace inferred, which an added entry point may change. Uncommented, an
@@ -92,7 +84,7 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
         std::int32_t end = off + 1;
         while (end < length && run_at(end) == run)
             ++end;
-        const std::string span = hex4(add32(reloc, off)) + " " + hex4(add32(reloc, end - 1));
+        const std::string span = hex_address(add32(reloc, off)) + " " + hex_address(add32(reloc, end - 1));
         if (run == kCode)
             out.push_back({add32(reloc, off), 2, "# code " + span});
         else if (run == kParams)
@@ -103,16 +95,16 @@ std::string inferred_map(const Map& map, const Trace& trace, std::int32_t reloc)
     }
     for (const MapRoutine& r : map.routines) {
         if (r.params != 0)
-            out.push_back({r.address, 4, "params " + hex4(r.address) + " " + std::to_string(r.params)});
+            out.push_back({r.address, 4, "params " + hex_address(r.address) + " " + std::to_string(r.params)});
         if (r.noreturn)
-            out.push_back({r.address, 4, "noreturn " + hex4(r.address)});
+            out.push_back({r.address, 4, "noreturn " + hex_address(r.address)});
     }
     for (const MapComment& c : map.comments)
-        out.push_back({c.address, 5, "comment " + hex4(c.address) + " " + c.text});
+        out.push_back({c.address, 5, "comment " + hex_address(c.address) + " " + c.text});
     for (std::size_t i = 0; i < trace.labels.size(); ++i)
         if (!used_name[i])
-            out.push_back(
-                {trace.labels[i].address, 3, "label " + hex4(trace.labels[i].address) + " " + trace.labels[i].name});
+            out.push_back({trace.labels[i].address, 3,
+                           "label " + hex_address(trace.labels[i].address) + " " + trace.labels[i].name});
     std::stable_sort(out.begin(), out.end(), [](const Directive& x, const Directive& y) {
         return x.at != y.at ? x.at < y.at : x.order < y.order;
     });

@@ -7,6 +7,7 @@
 #include "address.h"
 #include "decoder.h"
 #include "map_writer.h"
+#include "text.h"
 
 namespace koddar {
 
@@ -18,24 +19,18 @@ inline std::size_t index(std::int32_t off)
     return static_cast<std::size_t>(off);
 }
 
-std::string hex4(std::int32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%04X", static_cast<std::uint32_t>(v));
-    return text;
-}
-
 void report(const Stop& s)
 {
-    const std::string from = s.from_line != 0 ? "line " + std::to_string(s.from_line) + " of the map" : hex4(s.from);
-    const std::string at = hex4(s.at);
+    const std::string from =
+        s.from_line != 0 ? "line " + std::to_string(s.from_line) + " of the map" : hex_address(s.from);
+    const std::string at = hex_address(s.at);
     switch (s.why) {
     case Stop::Undefined:
         std::fprintf(stderr, "Undefined opcode at %s, reached from %s.\n", at.c_str(), from.c_str());
         break;
     case Stop::Inside:
         std::fprintf(stderr, "%s is inside the instruction at %s, reached from %s.\n", at.c_str(),
-                     hex4(s.other).c_str(), from.c_str());
+                     hex_address(s.other).c_str(), from.c_str());
         break;
     case Stop::Outside:
         std::fprintf(stderr, "%s is outside the image, reached from %s.\n", at.c_str(), from.c_str());
@@ -49,14 +44,15 @@ void report(const Stop& s)
         break;
     case Stop::Overlap:
         std::fprintf(stderr, "The instruction at %s runs into %s, reached from %s.\n", at.c_str(),
-                     hex4(s.other).c_str(), from.c_str());
+                     hex_address(s.other).c_str(), from.c_str());
         break;
     case Stop::InParams:
         std::fprintf(stderr, "%s is in the parameters of the call at %s, reached from %s.\n", at.c_str(),
-                     hex4(s.other).c_str(), from.c_str());
+                     hex_address(s.other).c_str(), from.c_str());
         break;
     case Stop::Params:
-        std::fprintf(stderr, "The parameters of the call at %s run into %s.\n", at.c_str(), hex4(s.other).c_str());
+        std::fprintf(stderr, "The parameters of the call at %s run into %s.\n", at.c_str(),
+                     hex_address(s.other).c_str());
         break;
     }
 }
@@ -91,7 +87,7 @@ void report_trace(const Trace& trace)
         while (trace.use[index(off)] != Use::Code)
             --off;
         std::fprintf(stderr, "Label `%s' at %s is inside the instruction at %s.\n", n.name.c_str(),
-                     hex4(n.address).c_str(), hex4(add32(reloc, off)).c_str());
+                     hex_address(n.address).c_str(), hex_address(add32(reloc, off)).c_str());
     }
 }
 

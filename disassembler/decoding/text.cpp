@@ -13,4 +13,11 @@ std::size_t wide_hex(std::uint32_t v, char (&digits)[8])
     return n;
 }
 
+std::string hex_address(std::int32_t v)
+{
+    char digits[8];
+    const std::size_t n = wide_hex(static_cast<std::uint32_t>(v), digits);
+    return std::string(digits + sizeof digits - n, n);
+}
+
 }  // namespace koddar

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace koddar {
 
@@ -54,6 +55,10 @@ inline constexpr ByteTexts decimal = make_decimal_texts();                  // "
 // "%04X" prints (five to eight for a value above FFFF). Out of line, so that no cursor's
 // address escapes from the code that writes through it (cursors stay in registers).
 std::size_t wide_hex(std::uint32_t v, char (&digits)[8]);
+
+// An address as the listing prints it, and the map reader reads it back: "%04X" of its 32-bit
+// two's complement, for messages and the map written back.
+std::string hex_address(std::int32_t v);
 
 // Writes into a fixed store of `size` bytes from its start; text that would not fit (with
 // the terminator) is cut, never written past the store.

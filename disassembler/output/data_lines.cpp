@@ -20,12 +20,8 @@ void Line::put(const char* s, std::size_t n)
 void Line::put_hex4(std::uint32_t v)
 {
     char digits[8];
-    for (std::size_t i = 0; i < 4; ++i)
-        std::memcpy(digits + 2 * i, hex_upper[v >> (24 - 8 * i)].text, 2);
-    std::size_t start = 0;  // no leading zeros, but at least four digits
-    while (start < 4 && digits[start] == '0')
-        ++start;
-    put(digits + start, 8 - start);
+    const std::size_t n = wide_hex(v, digits);
+    put(digits + sizeof digits - n, n);
 }
 
 void Line::put_lower(unsigned n)
@@ -74,35 +70,34 @@ void put_word(Line& line, unsigned v, const OperandNames* names)
         return;
     }
     line.put("$");
-    line.put_upper(v >> 8);
-    line.put_upper(v & 0xFF);
+    line.put_hex4(v);
 }
 
-bool printable(unsigned char c)
+bool quoted(unsigned char c, Quoting quoting)
 {
-    return c >= 0x20 && c < 0x7F && c != '"';
+    return c >= 0x20 && c < 0x7F && c != '"' && (quoting == Quoting::Listing || c != '\\');
 }
 
-void put_text(Line& line, const unsigned char* bytes, int count)
+}  // namespace
+
+void put_text(Line& line, const unsigned char* bytes, int count, Quoting quoting)
 {
     for (int i = 0; i < count;) {
         if (i > 0)
             line.put(",");
-        if (!printable(bytes[i])) {
+        if (!quoted(bytes[i], quoting)) {
             line.put("$");
             line.put_upper(bytes[i++]);
             continue;
         }
         line.put("\"");
-        while (i < count && printable(bytes[i])) {
-            line.put(reinterpret_cast<const char*>(bytes + i), 1);
+        const int start = i;
+        while (i < count && quoted(bytes[i], quoting))
             ++i;
-        }
+        line.put(reinterpret_cast<const char*>(bytes + start), static_cast<std::size_t>(i - start));
         line.put("\"");
     }
 }
-
-}  // namespace
 
 void label_line(Line& line, std::int32_t address, const char* label, std::size_t label_size, const Ref* refs,
                 std::size_t count)
@@ -134,7 +129,7 @@ void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int
     if (kind == DataKind::Text) {
         line.put("TEXT");
         line.pad_to(kOperandColumn);
-        put_text(line, bytes, count);
+        put_text(line, bytes, count, Quoting::Listing);
     } else if (words) {
         line.put("WORD");
         line.pad_to(kOperandColumn);

@@ -47,7 +47,15 @@ void start_line(Line& line, std::int32_t address, const unsigned char* bytes, in
 void label_line(Line& line, std::int32_t address, const char* label, std::size_t label_size, const Ref* refs,
                 std::size_t count);
 
-// A data line of `count` bytes (1 to kDataLineBytes) at `address`: BYTE $nn,...; WORD
+// Which bytes a TEXT operand shows between double quotes: printable ones but the quote itself;
+// in a source, not the backslash either, which kodasm reads as the start of an escape.
+enum class Quoting : std::uint8_t { Listing, Source };
+
+// The operands of a TEXT line: each run of bytes that `quoting` shows between double quotes,
+// each other byte as $nn, separated by commas.
+void put_text(Line& line, const unsigned char* bytes, int count, Quoting quoting);
+
+// A data line of `count` bytes (1 to a listing run's length) at `address`: BYTE $nn,...; WORD
 // $nnnn,... (count even) with the values `names` knows by name; TEXT with printable runs quoted.
 void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind,
                const OperandNames* names);

@@ -50,14 +50,10 @@ std::string hex2(unsigned n)
     return std::string("$") + hex_upper[n].text;
 }
 
+// A 16-bit value in source notation.
 std::string hex4(std::uint32_t v)
 {
-    char text[12];
-    Cursor out(text);
-    out.put('$');
-    out.put_hex4(v & 0xFFFFu);
-    const std::size_t n = out.finish();
-    return std::string(text, n);
+    return "$" + hex_address(static_cast<std::int32_t>(v & 0xFFFFu));
 }
 
 class Writer {
@@ -229,23 +225,13 @@ void Writer::data(const Item& item)
         return;
     }
     if (kind == DataKind::Text) {
-        bool quoted = false;
-        for (int i = 0; i < count; ++i) {
-            const unsigned c = byte_at(off + i);
-            // kodasm reads a backslash in a string as the start of an escape.
-            const bool printable = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
-            if (printable && !quoted)
-                values += values.empty() ? "\"" : ",\"";
-            else if (!printable && quoted)
-                values += "\"";
-            if (printable)
-                values += static_cast<char>(c);
-            else
-                values += (values.empty() ? "" : ",") + hex2(c);
-            quoted = printable;
-        }
-        if (quoted)
-            values += "\"";
+        unsigned char bytes[kSourceRuns.text];
+        const int n = std::min(count, kSourceRuns.text);  // the layout cuts runs to that length
+        for (int i = 0; i < n; ++i)
+            bytes[i] = static_cast<unsigned char>(byte_at(off + i));
+        Line text;
+        put_text(text, bytes, n, Quoting::Source);
+        values.assign(text.text(), text.size());
         line("TEXT", values, joined("", comment));
         return;
     }

@@ -1,5 +1,5 @@
-// The byte texts and the "%04X" builder must print exactly what printf prints, and the
-// cursor must never write past its store.
+// The byte texts and the "%04X" helpers must print exactly what printf prints, the cursor
+// must never write past its store, and TEXT operands quote what each output can read back.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "data_lines.h"
 #include "text.h"
 
 using namespace koddar;
@@ -27,6 +28,22 @@ std::string hex4(std::uint32_t v)
     out.put_hex4(v);
     const std::size_t n = out.finish();
     return std::string(text, n);
+}
+
+std::string line_hex4(std::uint32_t v)
+{
+    Line line;
+    line.put_hex4(v);
+    return std::string(line.text(), line.size());
+}
+
+// The cursor's, the mapped line's and the messages' "%04X" against printf's.
+void expect_hex4(std::uint32_t v)
+{
+    const std::string printed = printf_hex4(v);
+    ASSERT_EQ(hex4(v), printed) << v;
+    ASSERT_EQ(line_hex4(v), printed) << v;
+    ASSERT_EQ(hex_address(static_cast<std::int32_t>(v)), printed) << v;
 }
 
 // A piece must hold the printf text, its length and zero padding behind it.
@@ -58,15 +75,15 @@ TEST(PutHex4, MatchesPrintfAcrossEveryDigitCount)
     // Every value up to 0x20000 (four and five digits), then a stride over the rest of the
     // 32-bit range, and the edges of each digit count.
     for (std::uint32_t v = 0; v <= 0x20000; ++v)
-        ASSERT_EQ(hex4(v), printf_hex4(v)) << v;
+        expect_hex4(v);
     for (std::uint64_t v = 0x20000; v <= 0xFFFFFFFFu; v += 0x10001)
-        ASSERT_EQ(hex4(static_cast<std::uint32_t>(v)), printf_hex4(static_cast<std::uint32_t>(v))) << v;
+        expect_hex4(static_cast<std::uint32_t>(v));
     for (unsigned digits = 4; digits <= 8; ++digits) {
         const std::uint64_t top = (std::uint64_t{1} << (4 * digits)) - 1;
         for (std::uint64_t v : {top, top + 1, top >> 1, (top >> 4) + 1}) {
             if (v > 0xFFFFFFFFu)
                 continue;
-            EXPECT_EQ(hex4(static_cast<std::uint32_t>(v)), printf_hex4(static_cast<std::uint32_t>(v))) << v;
+            expect_hex4(static_cast<std::uint32_t>(v));
         }
     }
 }
@@ -96,5 +113,35 @@ TEST(Cursor, CutsAtTheEndOfTheStore)
         EXPECT_EQ(c.finish(), 7u) << k.what;
         EXPECT_STREQ(store, k.expected) << k.what;
         EXPECT_EQ(std::string(store + 8, 4), "####") << k.what;
+    }
+}
+
+// A TEXT line's operands in the mapped listing and in source: the same runs, but a source
+// writes the backslash as a number, since kodasm reads it as the start of an escape.
+TEST(TextOperands, QuotePrintableRunsForEachOutput)
+{
+    struct Case {
+        std::string bytes;
+        const char* listing;
+        const char* source;
+    };
+    const Case cases[] = {
+        {"", "", ""},
+        {"AB", R"("AB")", R"("AB")"},
+        {std::string(1, '\0'), "$00", "$00"},
+        {std::string("A\0B", 3), R"("A",$00,"B")", R"("A",$00,"B")"},
+        {R"(a\b)", R"("a\b")", R"("a",$5C,"b")"},
+        {R"(\)", R"("\")", "$5C"},
+        {R"(say "hi")", R"("say ",$22,"hi",$22)", R"("say ",$22,"hi",$22)"},
+        {"\x1F \x7E\x7F\x80\xFF", R"($1F," ~",$7F,$80,$FF)", R"($1F," ~",$7F,$80,$FF)"},
+    };
+    for (const Case& k : cases) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(k.bytes.data());
+        const int count = static_cast<int>(k.bytes.size());
+        Line listing, source;
+        put_text(listing, bytes, count, Quoting::Listing);
+        put_text(source, bytes, count, Quoting::Source);
+        EXPECT_EQ(std::string(listing.text(), listing.size()), k.listing) << k.bytes;
+        EXPECT_EQ(std::string(source.text(), source.size()), k.source) << k.bytes;
     }
 }
