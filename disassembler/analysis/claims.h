@@ -12,31 +12,40 @@
 
 namespace koddar {
 
-struct Claims {
-    std::vector<bool> taken;       // per offset: code, or in a range of the map
-    std::vector<bool> referenced;  // per offset: the target of a reference
-
-    Claims(const Map& map, const Trace& trace, std::int32_t reloc)
-        : taken(trace.use.size()), referenced(trace.use.size())
+class Claims {
+public:
+    Claims(const Map& map, const Trace& trace, std::int32_t reloc) : flags_(trace.use.size())
     {
-        for (std::size_t i = 0; i < taken.size(); ++i)
-            taken[i] = trace.use[i] != Use::Data;
+        // One byte of flags per offset, set in one pass over each source: every rule reads them
+        // byte by byte over the whole image, several times a run.
+        for (std::size_t i = 0; i < flags_.size(); ++i)
+            flags_[i] = trace.use[i] != Use::Data ? kTaken : 0;
         for (const MapRange& r : map.ranges)
             for (std::int32_t at = r.start; at <= r.end; ++at)
-                taken[static_cast<std::size_t>(sub32(at, reloc))] = true;
+                take(sub32(at, reloc));
         for (const MapEntry& e : map.entries)
-            taken[static_cast<std::size_t>(sub32(e.address, reloc))] = true;
+            take(sub32(e.address, reloc));
         for (const Ref& r : trace.refs) {
             const std::int32_t off = sub32(r.target, reloc);
-            if (off >= 0 && static_cast<std::size_t>(off) < referenced.size())
-                referenced[static_cast<std::size_t>(off)] = true;
+            if (inside(off))
+                flags_[static_cast<std::size_t>(off)] |= kReferenced;
         }
     }
 
-    bool free(std::int32_t off) const
-    {
-        return off >= 0 && static_cast<std::size_t>(off) < taken.size() && !taken[static_cast<std::size_t>(off)];
-    }
+    // Whether the offset lies in the image and nothing claims it.
+    bool free(std::int32_t off) const { return inside(off) && (flags_[static_cast<std::size_t>(off)] & kTaken) == 0; }
+    // Whether something refers to the offset, which lies in the image.
+    bool referenced(std::int32_t off) const { return (flags_[static_cast<std::size_t>(off)] & kReferenced) != 0; }
+    // Claims the offset, which lies in the image.
+    void take(std::int32_t off) { flags_[static_cast<std::size_t>(off)] |= kTaken; }
+
+private:
+    static constexpr unsigned char kTaken = 1;       // code, in a range of the map, or an entry point
+    static constexpr unsigned char kReferenced = 2;  // the target of a reference
+
+    bool inside(std::int32_t off) const { return off >= 0 && static_cast<std::size_t>(off) < flags_.size(); }
+
+    std::vector<unsigned char> flags_;
 };
 
 }  // namespace koddar

@@ -127,14 +127,14 @@ std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const
             ++off;
             continue;
         }
-        if (claims.referenced[static_cast<std::size_t>(off)]) {  // data, up to a claimed byte or padding
+        if (claims.referenced(off)) {  // data, up to a claimed byte or padding
             ++off;
             while (claims.free(off) && !padding_run(image, length, off))
                 ++off;
             continue;
         }
         std::int32_t end = off;
-        while (claims.free(end) && !claims.referenced[static_cast<std::size_t>(end)])
+        while (claims.free(end) && !claims.referenced(end))
             ++end;
         for (const std::int32_t head : reader.routines(off, end))
             found.push_back(add32(reloc, head));

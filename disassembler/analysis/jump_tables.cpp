@@ -127,8 +127,8 @@ void TableReader::address_table(std::int32_t t)
     for (std::int32_t at = t; n < kMaxEntries; at += 2, ++n) {
         const std::int32_t target = word_offset(at);
         // T and T+1 are read by the LDA pair; a reference to any later byte starts other data.
-        const bool fits = c_.free(at) && c_.free(at + 1) && (at == t || !c_.referenced[static_cast<std::size_t>(at)]) &&
-                          (at == t || !c_.referenced[static_cast<std::size_t>(at) + 1]);
+        const bool fits = c_.free(at) && c_.free(at + 1) && (at == t || !c_.referenced(at)) &&
+                          (at == t || !c_.referenced(at + 1));
         if (!fits || !inside(target) || active_map()[byte(target)].op == UNDEF ||
             trace_.use[static_cast<std::size_t>(target)] == Use::CodeMore)
             break;
@@ -137,8 +137,8 @@ void TableReader::address_table(std::int32_t t)
         return;
     map_.ranges.push_back({add32(reloc_, t), add32(reloc_, t + 2 * n - 1), DataKind::Addrs, kTableLine});
     for (int i = 0; i < n; ++i) {
-        const auto w = static_cast<std::size_t>(t) + 2 * static_cast<std::size_t>(i);
-        c_.taken[w] = c_.taken[w + 1] = true;
+        c_.take(t + 2 * i);
+        c_.take(t + 2 * i + 1);
         words_.push_back(add32(reloc_, word_offset(t + 2 * i)));
     }
     ++tables_;

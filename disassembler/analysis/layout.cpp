@@ -1,9 +1,6 @@
 // The items of the window.
 #include "layout.h"
 
-#include "decoder.h"
-#include "instructions.h"
-
 namespace koddar {
 
 Layout::Layout(const Map& map, const Trace& trace, const Symbols& names, RunLengths runs, std::int32_t end)
@@ -12,14 +9,8 @@ Layout::Layout(const Map& map, const Trace& trace, const Symbols& names, RunLeng
       names_(&names),
       runs_(runs),
       end_(end),
-      range_(range_index(map, reloc, static_cast<std::int32_t>(trace.use.size())))
+      range_(map.ranges.empty() ? std::vector<int>() : range_index(map, reloc, static_cast<std::int32_t>(trace.use.size())))
 {
-}
-
-Item Layout::instruction(std::int32_t off) const
-{
-    return {Item::Instruction, DataKind::Bytes, off, instruction_length(static_cast<unsigned char>(Mgetc(off))),
-            nullptr,           nullptr};
 }
 
 // Whether a run that starts at `off` ends before `at`, whatever its length.
@@ -30,12 +21,12 @@ bool Layout::cuts(std::int32_t off, std::int32_t at) const
     const Use u = trace_->use[i];
     const bool named = names_ != nullptr && (names_->at_offset(at) != nullptr || names_->comment_at(at) != nullptr);
     return trace_->use[k] != u || named ||
-           (u == Use::Data && (range_[i] != range_[k] || trace_->params[i] != trace_->params[k]));
+           (u == Use::Data && (range_at(off) != range_at(at) || trace_->params[i] != trace_->params[k]));
 }
 
 Item Layout::data(std::int32_t off, std::int32_t to) const
 {
-    const int range = use(off) == Use::Data ? range_[static_cast<std::size_t>(off)] : -1;
+    const int range = use(off) == Use::Data ? range_at(off) : -1;
     const DataKind kind = range >= 0 ? map_->ranges[static_cast<std::size_t>(range)].kind : DataKind::Bytes;
     const bool text = kind == DataKind::Text;
     const int most = text ? runs_.text : runs_.bytes;

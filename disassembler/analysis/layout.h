@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "decoder.h"
+#include "instructions.h"
 #include "map.h"
 #include "symbols.h"
 #include "tracer.h"
@@ -67,7 +69,13 @@ private:
     {
         return trace_ != nullptr ? trace_->use[static_cast<std::size_t>(off)] : Use::Code;
     }
-    Item instruction(std::int32_t off) const;
+    Item instruction(std::int32_t off) const
+    {
+        return {Item::Instruction, DataKind::Bytes, off, instruction_length(static_cast<unsigned char>(Mgetc(off))),
+                nullptr,           nullptr};
+    }
+    // The index of the map range that holds an offset, -1 outside every range.
+    int range_at(std::int32_t off) const { return range_.empty() ? -1 : range_[static_cast<std::size_t>(off)]; }
     // A run of bytes of one kind as long as runs_ allows, cut at the window's end `to`, at end_,
     // at a label or a comment, at code, at the edge of a range or of a call's parameters, and
     // to an even length for words and addresses.
@@ -79,7 +87,7 @@ private:
     const Symbols* names_ = nullptr;
     RunLengths runs_ = kListingRuns;
     std::int32_t end_ = 0;
-    std::vector<int> range_;  // per offset: index of its map range, -1 outside ranges
+    std::vector<int> range_;  // per offset: index of its map range, -1 outside ranges; empty without ranges
 };
 
 }  // namespace koddar

@@ -34,21 +34,11 @@ Symbols::Symbols(const Map& map, const Trace& trace, std::int32_t reloc)
     }
 }
 
-const std::string* Symbols::comment_at(std::int32_t offset) const
+const std::string* Symbols::comment_search(std::int32_t offset) const
 {
-    if (comments_.empty())
-        return nullptr;
     const auto it = std::lower_bound(comments_.begin(), comments_.end(), offset,
                                      [](const Comment& c, std::int32_t x) { return c.offset < x; });
     return it != comments_.end() && it->offset == offset ? &it->text : nullptr;
-}
-
-const std::string* Symbols::at_offset(std::int32_t offset) const
-{
-    if (offset < 0 || static_cast<std::size_t>(offset) >= by_offset_.size())
-        return nullptr;
-    const std::int32_t i = by_offset_[static_cast<std::size_t>(offset)];
-    return i < 0 ? nullptr : &trace_.labels[static_cast<std::size_t>(i)].name;
 }
 
 const std::string* Symbols::address(std::int32_t at) const

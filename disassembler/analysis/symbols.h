@@ -19,15 +19,26 @@ public:
 
     // nullptr where there is no name.
     const std::string* address(std::int32_t at) const override;
-    const std::string* at_offset(std::int32_t offset) const;
+    // Inline, as the listing asks for every line.
+    const std::string* at_offset(std::int32_t offset) const
+    {
+        if (offset < 0 || static_cast<std::size_t>(offset) >= by_offset_.size())
+            return nullptr;
+        const std::int32_t i = by_offset_[static_cast<std::size_t>(offset)];
+        return i < 0 ? nullptr : &trace_.labels[static_cast<std::size_t>(i)].name;
+    }
     const std::string* reg(unsigned n) const override { return name_or_null(map_.reg[n & 0xFF]); }
     const std::string* port(unsigned n) const override { return name_or_null(map_.port[n & 0xFF]); }
     // The map's comments for the line that starts at an offset: those of its address and, for
     // an instruction, of the bytes inside it, joined; nullptr where there is none.
-    const std::string* comment_at(std::int32_t offset) const;
+    const std::string* comment_at(std::int32_t offset) const
+    {
+        return comments_.empty() ? nullptr : comment_search(offset);
+    }
 
 private:
     static const std::string* name_or_null(const std::string& s) { return s.empty() ? nullptr : &s; }
+    const std::string* comment_search(std::int32_t offset) const;
 
     const Map& map_;
     const Trace& trace_;

@@ -60,6 +60,7 @@ private:
     {
         std::sort(routines_.begin(), routines_.end(),
                   [](const MapRoutine& x, const MapRoutine& y) { return x.address < y.address; });
+        any_params_ = std::any_of(routines_.begin(), routines_.end(), [](const MapRoutine& r) { return r.params > 0; });
         if (!map_.ranges.empty())
             range_ = range_index(map_, reloc_, length_);
     }
@@ -75,6 +76,9 @@ private:
     bool inside(std::int32_t off) const { return off >= 0 && off < length_; }
     unsigned byte(std::int32_t off) const { return inside(off) ? image_[off] : 0; }
     unsigned word(std::int32_t off) const { return byte(off) << 8 | byte(off + 1); }
+    // Whether the offset holds a byte of the parameters after a call; none without routines
+    // that take them, which spares the trace of most maps a bit vector read per byte.
+    bool param(std::int32_t off) const { return any_params_ && t_.params[index(off)]; }
     // The map line of the data range holding an offset of the image, 0 outside every range.
     int range_line(std::int32_t off) const
     {
@@ -91,6 +95,12 @@ private:
     bool place_params(std::int32_t off, int count, const Path& path);
     std::int32_t call_before(std::int32_t off) const;
     void mark(std::int32_t off, int length, const Flow& f);
+    void mark_bytes(std::int32_t off, int length)
+    {
+        t_.use[index(off)] = Use::Code;
+        for (int i = 1; i < length; ++i)
+            t_.use[index(off + i)] = Use::CodeMore;
+    }
     void stop(Stop::Why why, std::int32_t at, std::int32_t other, const Path& path)
     {
         t_.stops.push_back({why, at, other, path.from, path.from_line});
@@ -104,6 +114,7 @@ private:
     std::int32_t reloc_;
     bool wraps_;                        // branches wrap at 16 bits: the image lies within 0000-FFFF
     std::vector<MapRoutine> routines_;  // the map's, by address
+    bool any_params_ = false;           // a routine of the map takes parameters
     Trace t_;
     std::vector<int> range_;  // per offset: index of its data range, -1 outside; empty without ranges
     std::vector<Path> work_;
@@ -127,7 +138,7 @@ bool Tracer::placeable(std::int32_t off, int length, const Path& path)
 {
     for (int i = 1; i < length; ++i) {
         const std::int32_t at = off + i;
-        if (!inside(at) || t_.use[index(at)] != Use::Data || range_line(at) != 0 || t_.params[index(at)]) {
+        if (!inside(at) || t_.use[index(at)] != Use::Data || range_line(at) != 0 || param(at)) {
             stop(Stop::Overlap, address(off), address(at), path);
             return false;
         }
@@ -141,7 +152,7 @@ bool Tracer::place_params(std::int32_t off, int count, const Path& path)
 {
     for (int i = 0; i < count; ++i) {
         const std::int32_t at = off + i;
-        if (!inside(at) || t_.use[index(at)] != Use::Data || range_line(at) != 0 || t_.params[index(at)]) {
+        if (!inside(at) || t_.use[index(at)] != Use::Data || range_line(at) != 0 || param(at)) {
             stop(Stop::Params, path.from, address(at), path);
             return false;
         }
@@ -163,9 +174,7 @@ std::int32_t Tracer::call_before(std::int32_t off) const
 
 void Tracer::mark(std::int32_t off, int length, const Flow& f)
 {
-    t_.use[static_cast<std::size_t>(off)] = Use::Code;
-    for (int i = 1; i < length; ++i)
-        t_.use[index(off + i)] = Use::CodeMore;
+    mark_bytes(off, length);
     t_.note[static_cast<std::size_t>(off)] = f.note;
     if (f.note != Note::None)
         ++t_.not_followed;
@@ -200,7 +209,7 @@ void Tracer::follow(Path path)
             stop(Stop::InData, at, range_line(off), path);
             return;
         }
-        if (t_.params[index(off)]) {
+        if (param(off)) {
             stop(Stop::InParams, at, address(call_before(off)), path);
             return;
         }
@@ -212,6 +221,13 @@ void Tracer::follow(Path path)
         const int length = instruction_lengths[opcode];
         if (!placeable(off, length, path))
             return;
+        if (flow_left_alone[opcode]) {  // what mark() does with an empty flow
+            mark_bytes(off, length);
+            t_.note[index(off)] = Note::None;
+            off += length;
+            path = {off, at, 0};
+            continue;
+        }
         const Flow f = flow(off);
         mark(off, length, f);
         std::int32_t next = off + length;
@@ -291,25 +307,22 @@ void Tracer::push_entries()
 // D_XXXX on data. Addresses inside an instruction stay unnamed.
 void Tracer::name_references()
 {
-    // Paths run forward, so the references come nearly in order, which a merge sort takes
-    // faster than std::sort; equal pairs are alike, so the order is the same.
-    std::stable_sort(t_.refs.begin(), t_.refs.end(), [](const Ref& x, const Ref& y) {
-        return x.target != y.target ? x.target < y.target : x.from < y.from;
-    });
+    sort_refs(t_.refs);
     t_.refs.erase(std::unique(t_.refs.begin(), t_.refs.end(),
                               [](const Ref& x, const Ref& y) { return x.target == y.target && x.from == y.from; }),
                   t_.refs.end());
     // Taken, for the generated names: named addresses, and the second byte of each word of a
     // table, which a label would split.
-    std::vector<bool> named(static_cast<std::size_t>(length_), false);
+    std::vector<unsigned char> named(static_cast<std::size_t>(length_), 0);
     for (const MapName& n : map_.names)
         if (inside(offset(n.address)))
-            named[static_cast<std::size_t>(offset(n.address))] = true;
+            named[static_cast<std::size_t>(offset(n.address))] = 1;
     for (const MapRange& r : map_.ranges)
         if (r.kind == DataKind::Words || r.kind == DataKind::Addrs)
             for (std::int32_t at = r.start + 1; at <= r.end; at += 2)
-                named[index(offset(at))] = true;
+                named[index(offset(at))] = 1;
     std::vector<MapName> generated;
+    generated.reserve(t_.refs.size());
     for (const Ref& r : t_.refs) {
         const std::int32_t off = offset(r.target);
         if (!inside(off) || named[static_cast<std::size_t>(off)])
@@ -323,7 +336,7 @@ void Tracer::name_references()
         const std::size_t n = wide_hex(static_cast<std::uint32_t>(r.target), digits);
         std::memcpy(text + 2, digits + sizeof digits - n, n);
         generated.push_back({r.target, std::string(text, 2 + n), 0});
-        named[static_cast<std::size_t>(off)] = true;
+        named[static_cast<std::size_t>(off)] = 1;
     }
     // The generated names come in address order, as the references do; no two names share an
     // address, so merging them with the map's sorted names sorts them all.
@@ -362,11 +375,8 @@ void Tracer::drain()
 
 void Tracer::count()
 {
-    t_.code_bytes = 0;
-    for (Use u : t_.use)
-        if (u != Use::Data)
-            ++t_.code_bytes;
-    t_.data_bytes = length_ - t_.code_bytes;
+    t_.data_bytes = static_cast<std::int32_t>(std::count(t_.use.begin(), t_.use.end(), Use::Data));
+    t_.code_bytes = length_ - t_.data_bytes;
 }
 
 // Each entry is traced as a path of its own, in address order like the map's.

@@ -69,6 +69,9 @@ struct Flow {
 // The flow of the instruction at offset `off` of the image of `length` bytes at `reloc`.
 Flow flow_at(const unsigned char* image, std::int32_t length, std::int32_t reloc, std::int32_t off);
 
+// Sorts references by target, then by source (the order of Trace::refs).
+void sort_refs(std::vector<Ref>& refs);
+
 // Traces the image of `length` bytes at `reloc` as the map says.
 Trace trace_image(const Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc);
 

@@ -94,4 +94,23 @@ constexpr bool one_target_at_most(const FlowShapes& shapes)
 }
 static_assert(one_target_at_most(flow_shapes));
 
+// Whether an instruction of this shape leaves the flow alone: no target, no data address, no
+// note, and the next instruction follows. Most instructions are of this kind, and the tracer
+// takes them on without reading their operands.
+constexpr bool leaves_flow(const FlowShape& s)
+{
+    return s.address_at == 0 && s.displacement_at == 0 && s.data_at == 0 && !s.ends && !s.trap && !s.call &&
+           s.note == Note::None;
+}
+
+constexpr std::array<bool, 256> make_flow_left_alone(const FlowShapes& shapes)
+{
+    std::array<bool, 256> alone{};
+    for (unsigned i = 0; i < 256; ++i)
+        alone[i] = leaves_flow(shapes[i]);
+    return alone;
+}
+
+inline constexpr std::array<bool, 256> flow_left_alone = make_flow_left_alone(flow_shapes);
+
 }  // namespace koddar

@@ -115,7 +115,8 @@ void Lister::instruction(const Item& item)
         if (sizeof out_ - used_ < kMappedLineSize + 1)
             flush();
         if (const std::size_t size = write_four_digit_line(out_ + used_, kMappedLineSize - note.size(), off)) {
-            std::memcpy(out_ + used_ + size, note.data(), note.size());
+            if (!note.empty())  // most lines have none: no call for nothing
+                std::memcpy(out_ + used_ + size, note.data(), note.size());
             out_[used_ + size + note.size()] = '\n';
             used_ += size + note.size() + 1;
             return;
