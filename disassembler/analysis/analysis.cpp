@@ -9,8 +9,6 @@
 
 namespace koddar {
 
-Analysis analysis;
-
 namespace {
 
 constexpr int kTableRounds = 4;  // tables found in code that tables brought
@@ -41,7 +39,7 @@ std::vector<std::int32_t> log_heads(const Trace& trace, const std::vector<Use>& 
 }
 
 // The command line's analysis with the map's `find` lines over it.
-Analysis asked_of(const Map& map)
+Analysis asked_of(const Analysis& analysis, const Map& map)
 {
     Analysis a = analysis;
     const Map::Find& f = map.find;
@@ -77,10 +75,10 @@ void add_entries(Map& map, const std::vector<std::int32_t>& entries, int line)
 
 }  // namespace
 
-bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc, Trace& trace,
-                    Findings& found)
+bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+                    const Analysis& analysis, Trace& trace, Findings& found)
 {
-    const Analysis asked = asked_of(map);
+    const Analysis asked = asked_of(analysis, map);
     found.asked = asked.asked;
     std::vector<std::int32_t> log;
     if (asked.log != nullptr && !read_exec_log(asked.log, map, reloc, length, log))

@@ -43,9 +43,6 @@ struct Findings {
     bool any() const { return from_log + from_tables + in_gaps + text_runs + tables != 0; }
 };
 
-// The analysis the command line asks for (-f, -t); the map's `find` lines change it.
-extern Analysis analysis;
-
 // Reads the execution log `path` (with a bound) and adds its addresses inside the image to
 // `entries`; an address in a data range of the map is reported as a conflict and left out.
 // False after a message when the file cannot be read.
@@ -66,10 +63,11 @@ int find_text_runs(Map& map, const Trace& trace, const unsigned char* image, std
 std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const unsigned char* image,
                                        std::int32_t length, std::int32_t reloc);
 
-// The trace with everything that `analysis` asks for; `map` gets the found ranges and entries.
-// False after a message (a log that cannot be read).
-bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc, Trace& trace,
-                    Findings& found);
+// The trace with everything that `analysis` (the command line's, -f and -t) asks for, with the
+// map's `find` lines over it; `map` gets the found ranges and entries. False after a message (a
+// log that cannot be read).
+bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+                    const Analysis& analysis, Trace& trace, Findings& found);
 
 // The summary of what was found, on standard error, when anything was or it was asked for.
 void report_findings(const Trace& trace, const Findings& found);
