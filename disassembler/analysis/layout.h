@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "decoder.h"
@@ -23,6 +24,11 @@ struct RunLengths {
     bool text_ends_at_00;  // a TEXT run stops after a 00 byte
 };
 inline constexpr RunLengths kListingRuns{4, 4, false};
+
+// What a note of the trace says at the end of its instruction's line, after kNoteLead; empty
+// for none. The mapped listing shows every note, -a source the one of a routine found in a gap.
+inline constexpr std::string_view kNoteLead = " ; ";
+std::string_view note_text(Note n);
 
 struct Item {
     enum Kind : std::uint8_t { Label, Instruction, Data };

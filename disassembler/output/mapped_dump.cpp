@@ -21,18 +21,6 @@ namespace koddar {
 
 namespace {
 
-std::string_view note_text(Note n)
-{
-    switch (n) {
-    case Note::None: return "";
-    case Note::Indirect: return " ; indirect, not followed";
-    case Note::Indexed: return " ; indexed, not followed";
-    case Note::NoVector: return " ; vector not loaded, not followed";
-    case Note::Found: return " ; found, not reached";
-    }
-    return "";
-}
-
 // The map's comment at the end of a line.
 void put_comment(Line& line, const std::string* comment)
 {
