@@ -262,7 +262,7 @@ void Assembler::feed(std::string_view text, const Origin& origin)
             column = c_.pos;
             if (c_.peek() == '=' || (c_.peek() == ':' && c_.peek(1) == '=')) {
                 word = "=";
-                c_.pos += c_.peek() == ':' ? 2 : 1;
+                c_.pos += c_.peek() == ':' ? 2u : 1u;
             } else {
                 word = upper(read_name(c_));
             }

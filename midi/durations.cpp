@@ -94,7 +94,8 @@ std::string DurationTexts::find(int row, unsigned divisor) const
     };
     // Positive floats are ordered like their bit patterns: the run's ends by bisection, within
     // a bracket around the exact duration of the divisor when it holds, else over all floats.
-    const double exact = type_ == 3 ? divisor * tempo_ / 3960.0 : divisor * tempo_ / (60.0 * static_cast<double>(freq));
+    const unsigned units_by_tempo = divisor * static_cast<unsigned>(tempo_);  // the tempo is positive
+    const double exact = type_ == 3 ? units_by_tempo / 3960.0 : units_by_tempo / (60.0 * static_cast<double>(freq));
     auto bits_of = [](double d) {
         const float f = static_cast<float>(d);
         std::uint32_t b;

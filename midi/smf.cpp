@@ -149,7 +149,8 @@ private:
         } else if (type == kMetaTempo) {
             if (length != 3)
                 return fail(error, "a tempo event of " + std::to_string(length) + " bytes, expected 3", type_at);
-            const std::uint32_t usec = static_cast<std::uint32_t>(data[0]) << 16 | data[1] << 8 | data[2];
+            const std::uint32_t usec =
+                static_cast<std::uint32_t>(data[0]) << 16 | static_cast<std::uint32_t>(data[1]) << 8 | data[2];
             if (usec == 0)
                 return fail(error, "a tempo of 0 microseconds per quarter note", data);
             if (tempos)

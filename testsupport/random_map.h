@@ -34,7 +34,7 @@ inline RandomMapCase random_map_case(std::uint64_t seed)
     for (std::int32_t i = 0; i < n; ++i)
         c.image.push_back(below(3) == 0 ? common[below(sizeof common)] : static_cast<unsigned char>(rng()));
     // Branch targets inside the image, to make calls into routines with parameters.
-    for (std::int32_t i = 0; i + 2 < n; ++i)
+    for (std::size_t i = 0; i + 2 < c.image.size(); ++i)
         if (c.image[i] == 0x8E && below(2) == 0) {
             const auto target = static_cast<std::uint32_t>(c.reloc + below(static_cast<std::uint32_t>(n)));
             c.image[i + 1] = static_cast<unsigned char>(target >> 8);

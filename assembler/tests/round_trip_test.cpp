@@ -37,7 +37,7 @@ Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const kodda
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&text, &size);
-    k.status = map ? koddar::write_mapped_source(out, nb, *map, nullptr) : koddar::write_source(out, nb);
+    k.status = map ? koddar::write_mapped_source(out, nb, *map, koddar::MapOptions{}) : koddar::write_source(out, nb);
     std::fclose(out);
     k.source.assign(text, size);
     std::free(text);
@@ -87,7 +87,8 @@ TEST(RoundTrip, RandomImages)
         const std::size_t size = 1 + random() % 96;
         std::vector<unsigned char> image(size);
         for (unsigned char& byte : image)
-            byte = static_cast<unsigned char>(random() % 4 == 0 ? "\x00\x01\x2e\x7f\x80\xfe"[random() % 6] : random());
+            byte = static_cast<unsigned char>(
+                random() % 4 == 0 ? static_cast<unsigned char>("\x00\x01\x2e\x7f\x80\xfe"[random() % 6]) : random());
         if (n % 3 == 0)  // an instruction of two to four bytes cut off by the end
             image.back() = static_cast<unsigned char>("\x12\x88\x8e\xe0\xa6\x46\xd7"[random() % 7]);
         const std::int32_t at = static_cast<std::int32_t>(random() % (0x10000 - size + 1));
@@ -131,7 +132,8 @@ std::string random_map(std::mt19937& random, std::int32_t at, std::size_t size)
     while (std::find(named.begin(), named.end(), inside) != named.end())
         inside = address();
     std::snprintf(line, sizeof line, "label %X INSIDE\nlabel %X OUTSIDE\nreg %u COUNT\nport %u VIDEO\n",
-                  static_cast<unsigned>(inside), static_cast<unsigned>((at + size + 5) & 0xFFFF),
+                  static_cast<unsigned>(inside),
+                  static_cast<unsigned>((static_cast<std::size_t>(at) + size + 5) & 0xFFFF),
                   static_cast<unsigned>(random() % 256), static_cast<unsigned>(random() % 256));
     return map + line;
 }

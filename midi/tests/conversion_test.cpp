@@ -30,11 +30,11 @@ double seconds_at(const Piece& p, std::uint64_t tick)
     for (const auto& [t, b] : p.tempos) {
         if (t > tick)
             break;
-        at += (t - from) * 60.0 / (bpm * kPpq);
+        at += static_cast<double>(t - from) * 60.0 / (bpm * kPpq);
         from = t;
         bpm = b;
     }
-    return at + (tick - from) * 60.0 / (bpm * kPpq);
+    return at + static_cast<double>(tick - from) * 60.0 / (bpm * kPpq);
 }
 
 std::string format0(const Track& t, bool running = false)
@@ -54,8 +54,8 @@ std::string format1(const std::vector<Track>& tracks)
 Track scale(int channel = 1)
 {
     Track t;
-    for (int i = 0; i < 4; ++i)
-        t.note(i * kPpq, (i + 1) * kPpq, std::vector<int>{72, 74, 76, 77}[static_cast<std::size_t>(i)], channel);
+    for (unsigned i = 0; i < 4; ++i)
+        t.note(i * kPpq, (i + 1) * kPpq, std::vector<int>{72, 74, 76, 77}[i], channel);
     return t;
 }
 
@@ -248,7 +248,7 @@ TEST(Conversion, NoDriftOverALongPiece)
     for (int i = 0; i < 3000; ++i) {
         if (i % 50 == 0) {
             // A tempo the file holds exactly, in whole microseconds per quarter note.
-            const double bpm = 60e6 / std::lround(60e6 / (pick(40, 220) + pick(0, 99) / 100.0));
+            const double bpm = 60e6 / std::round(60e6 / (pick(40, 220) + pick(0, 99) / 100.0));
             piece.tempos.push_back({now, bpm});
             t.tempo(now, piece.tempos.back().second);
         }
@@ -361,7 +361,7 @@ TEST(Conversion, RepeatedPassagesFoldWithR)
     std::vector<Expected> want;
     for (std::uint64_t i = 0; i < 12000; ++i) {
         t.note(i * kPpq, (i + 1) * kPpq - 1, phrase[i % 8]);
-        want.push_back({phrase[i % 8] - 24, i * 0.5});
+        want.push_back({phrase[i % 8] - 24, static_cast<double>(i) * 0.5});
     }
     const std::string bytes = format0(t, true);
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());

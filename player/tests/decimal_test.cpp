@@ -77,7 +77,7 @@ TEST(FixedText, EqualsPrintf)
     for (double x : values)
         ASSERT_EQ(ours(x, 6), printed(x, 6)) << x;
     for (int decimals = 0; decimals <= 17; ++decimals)
-        for (std::size_t i = decimals; i < values.size(); i += 37)
+        for (auto i = static_cast<std::size_t>(decimals); i < values.size(); i += 37)
             ASSERT_EQ(ours(values[i], decimals), printed(values[i], decimals)) << values[i] << " " << decimals;
 }
 

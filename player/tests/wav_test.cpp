@@ -30,16 +30,14 @@ Stream parse(const std::string& bytes)
     return s;
 }
 
-std::uint32_t le32(const std::string& s, std::size_t at)
-{
-    return static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8 |
-           static_cast<unsigned char>(s[at + 2]) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 3])) << 24;
-}
-
 unsigned le16(const std::string& s, std::size_t at)
 {
-    return static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8;
+    return static_cast<unsigned char>(s[at]) | static_cast<unsigned>(static_cast<unsigned char>(s[at + 1])) << 8;
+}
+
+std::uint32_t le32(const std::string& s, std::size_t at)
+{
+    return le16(s, at) | le16(s, at + 2) << 16;
 }
 
 std::vector<int> samples_of(const std::string& wav)
@@ -139,7 +137,7 @@ TEST_F(Preview, PitchFromZeroCrossingsRampAndRests)
             peak = std::max(peak, std::abs(s[i]));
         }
         ASSERT_GT(crossings, 10u);
-        double measured = (crossings - 1) / 2.0 / (static_cast<double>(last - first) / 44100);
+        double measured = static_cast<double>(crossings - 1) / 2.0 / (static_cast<double>(last - first) / 44100);
         EXPECT_NEAR(measured, note_frequency(c.code), static_cast<double>(note_frequency(c.code)) * 0.01);
         EXPECT_EQ(peak, kAmplitude);
         // Linear ramps: the first and last samples are near silence.
