@@ -3,18 +3,6 @@
 
 namespace koddar {
 
-std::string_view note_text(Note n)
-{
-    switch (n) {
-    case Note::None: return "";
-    case Note::Indirect: return " ; indirect, not followed";
-    case Note::Indexed: return " ; indexed, not followed";
-    case Note::NoVector: return " ; vector not loaded, not followed";
-    case Note::Found: return " ; found, not reached";
-    }
-    return "";
-}
-
 Layout::Layout(const Map& map, const Trace& trace, const Symbols& names, RunLengths runs, std::int32_t end)
     : map_(&map),
       trace_(&trace),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,19 @@ inline constexpr RunLengths kListingRuns{4, 4, false};
 // What a note of the trace says at the end of its instruction's line, after kNoteLead; empty
 // for none. The mapped listing shows every note, -a source the one of a routine found in a gap.
 inline constexpr std::string_view kNoteLead = " ; ";
-std::string_view note_text(Note n);
+inline constexpr std::string_view kNoteTexts[] = {
+    "",                                    // None
+    " ; indirect, not followed",           // Indirect
+    " ; indexed, not followed",            // Indexed
+    " ; vector not loaded, not followed",  // NoVector
+    " ; found, not reached",               // Found
+};
+static_assert(std::size(kNoteTexts) == static_cast<std::size_t>(Note::Found) + 1, "a text for every note");
+
+inline std::string_view note_text(Note n)
+{
+    return kNoteTexts[static_cast<std::size_t>(n)];
+}
 
 struct Item {
     enum Kind : std::uint8_t { Label, Instruction, Data };
@@ -53,14 +66,18 @@ public:
     template <class Sink>
     void walk(std::int32_t from, std::int32_t to, Sink&& sink) const
     {
+        // Read once, not on every line: the compiler cannot tell that the sink leaves them alone.
+        const Symbols* const names = names_;
+        const Use* const uses = trace_ != nullptr ? trace_->use.data() : nullptr;
         for (std::int32_t off = from; off < to;) {
-            const std::string* comment = names_ != nullptr ? names_->comment_at(off) : nullptr;
-            if (use(off) != Use::CodeMore)
-                if (const std::string* label = names_ != nullptr ? names_->at_offset(off) : nullptr) {
+            const Use use = uses != nullptr ? uses[off] : Use::Code;
+            const std::string* comment = names != nullptr ? names->comment_at(off) : nullptr;
+            if (use != Use::CodeMore)
+                if (const std::string* label = names != nullptr ? names->at_offset(off) : nullptr) {
                     sink(Item{Item::Label, DataKind::Bytes, off, 0, label, comment});
                     comment = nullptr;  // shown on the label's line
                 }
-            Item item = use(off) == Use::Code ? instruction(off) : data(off, to);
+            Item item = use == Use::Code ? instruction(off) : data(off, to);
             item.comment = comment;
             sink(item);
             off += item.size;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,8 @@ private:
     const Symbols& names_;
     char out_[1 << 16]{};
     std::size_t used_ = 0;
+    std::size_t first_ref_ = 0;  // in trace_.refs: the first whose target is not below last_label_
+    std::int32_t last_label_ = 0;
 };
 
 void Lister::print(const Line& line)
@@ -79,8 +82,14 @@ void Lister::label(const Item& item)
 {
     const std::int32_t at = add32(reloc, item.offset);
     const auto& refs = trace_.refs;
-    const auto first =
-        std::lower_bound(refs.begin(), refs.end(), at, [](const Ref& r, std::int32_t x) { return r.target < x; });
+    // The labels come in address order, and so do the references: the search goes on from
+    // where the last one stopped, unless the addresses went down (a window that wraps).
+    if (at < last_label_)
+        first_ref_ = 0;
+    last_label_ = at;
+    while (first_ref_ < refs.size() && refs[first_ref_].target < at)
+        ++first_ref_;
+    const auto first = refs.begin() + static_cast<std::ptrdiff_t>(first_ref_);
     auto last = first;
     while (last != refs.end() && last->target == at)
         ++last;
