@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "converter.h"
 #include "messages.h"
@@ -71,82 +72,41 @@ constexpr RepeatTexts make_repeat_texts()
 
 constexpr RepeatTexts kRepeatTexts = make_repeat_texts();
 
-// State of the compilation under way; MUSConv resets it.
-int pt;
-int rept_flag;
-int tempo;
-char* scan;              // where the tokeniser goes on, like strtok's hidden position
-std::size_t token_size;  // length of the token next_token returned last
+// Appended to standard output in large pieces; it goes out before any message, so that both
+// keep their order when they share a file.
+class Echo {
+public:
+    static constexpr std::size_t kLongestLine = 64;  // a tab, a name, a comma and a duration's "%f"
 
-// The echo is gathered here and handed to standard output in large pieces; it goes out
-// before any message, so that both keep their order when they share a file.
-char echo[1 << 14];
-std::size_t echo_used;
-constexpr std::size_t kLongestEcho = 64;  // a tab, a name, a comma and a duration's "%f"
-
-void flush_echo()
-{
-    write_stdout(echo, echo_used);
-    echo_used = 0;
-}
-
-// Room for one more echo line.
-char* echo_line()
-{
-    if (sizeof echo - echo_used < kLongestEcho)
-        flush_echo();
-    return echo + echo_used;
-}
-
-void echo_text(const char* text, std::size_t n)
-{
-    if (sizeof echo - echo_used < n)
-        flush_echo();
-    if (n > sizeof echo) {
-        write_stdout(text, n);
-        return;
+    void flush()
+    {
+        write_stdout(text_, used_);
+        used_ = 0;
     }
-    std::memcpy(echo + echo_used, text, n);
-    echo_used += n;
-}
-
-int fail(int code)
-{
-    flush_echo();
-    erreur(code);
-    return 1;
-}
-
-}  // namespace
-
-// strtok with the delimiters above: skips a run of delimiters, ends the token at the next
-// one by overwriting it with a zero byte, and goes on behind it.
-char* first_token(char* text)
-{
-    scan = text;
-    return next_token();
-}
-
-char* next_token()
-{
-    char* p = scan;
-    while (class_of(p) == kDelimiter)
-        ++p;
-    if (class_of(p) == kEndOfText) {
-        scan = p;
-        return nullptr;
+    // Room for one more line of at most kLongestLine bytes; `used` of them are kept.
+    char* line()
+    {
+        if (sizeof text_ - used_ < kLongestLine)
+            flush();
+        return text_ + used_;
     }
-    char* token = p;
-    while (class_of(p) == kTokenByte)
-        ++p;
-    token_size = static_cast<std::size_t>(p - token);
-    if (class_of(p) == kDelimiter)
-        *p++ = '\0';
-    scan = p;
-    return token;
-}
+    void keep(std::size_t used) { used_ += used; }
+    void put(const char* text, std::size_t n)
+    {
+        if (sizeof text_ - used_ < n)
+            flush();
+        if (n > sizeof text_) {
+            write_stdout(text, n);
+            return;
+        }
+        std::memcpy(text_ + used_, text, n);
+        used_ += n;
+    }
 
-namespace {
+private:
+    char text_[1 << 14];
+    std::size_t used_ = 0;
+};
 
 // A duration as read and as echoed ("%f"), remembered by the text of its token: a score
 // writes the same few durations over and over, and equal texts read as equal floats.
@@ -157,49 +117,22 @@ struct DurationText {
     std::uint8_t size = 0;
     char text[48] = {};  // "%f" of a float: at most 39 digits, a point and 6 decimals
 };
-DurationText durations[64];
-
-std::uint64_t duration_key(const char* token, std::size_t n)
-{
-    std::uint64_t key = 0;
-    std::memcpy(&key, token, n);  // the bytes in memory order, as a little- or big-endian number
-    return key;
-}
-
-const DurationText& read_echoed_duration(const char* token, std::size_t n)
-{
-    static DurationText uncached;
-    const std::uint64_t key = n <= 8 ? duration_key(token, n) : 0;
-    DurationText& d = key != 0 ? durations[(key * 0x9E3779B97F4A7C15u) >> 58] : uncached;
-    if (key == 0 || d.key != key) {
-        d.key = key;
-        d.duration = read_duration(token);
-        const int size = std::snprintf(d.text, sizeof d.text, "%f", static_cast<double>(d.duration));
-        d.size = static_cast<std::uint8_t>(size > 0 && static_cast<std::size_t>(size) < sizeof d.text ? size : 0);
-    }
-    return d;
-}
 
 // Note events with their echo lines, remembered by the texts of the name and duration tokens:
 // within one compilation the same pair always gives the same event and the same line, and a
-// score writes the same few pairs over and over. Open addressing, filled up to three quarters;
-// an entry of an earlier compilation (another tempo, another output type) counts as free.
+// score writes the same few pairs over and over. Open addressing, filled up to three quarters.
 constexpr std::size_t kNoteSlots = 256;  // a power of two
 constexpr std::size_t kNoteFill = kNoteSlots / 4 * 3;
 
 struct NoteText {
     std::uint64_t name_key = 0;
     std::uint64_t duration_key = 0;
-    unsigned run = 0;  // the compilation that made it; 0: none
+    bool made = false;  // event and echo hold the pair's
     unsigned char event[3] = {};
     std::uint8_t echo_size = 0;
     char echo[56] = {};  // name, comma, "%f" of the duration (at most 47), newline
 };
-static_assert(sizeof NoteText::echo + 1 <= kLongestEcho, "a tab and a remembered echo fit an echo line");
-
-NoteText notes[kNoteSlots];
-std::size_t notes_used;
-unsigned run;  // the compilation under way, counted from 1
+static_assert(sizeof NoteText::echo + 1 <= Echo::kLongestLine, "a tab and a remembered echo fit an echo line");
 
 // The bytes of a token of at most 8 bytes as a number, in memory order; 0 when longer. Read
 // as one word and masked to the token where the word lies inside bufIN (the bytes behind a
@@ -221,10 +154,83 @@ std::uint64_t token_key(const char* token, std::size_t n)
     return key;
 }
 
-// The entry of the pair: one of this compilation holding it, or a free one to fill (it counts
-// as used once filled), or nullptr when the pair cannot be remembered (a token too long, no
-// duration, the table full).
-NoteText* remembered_note(const char* name, std::size_t name_size, const char* token, std::size_t token_bytes)
+// One compilation of bufIN into bufOUT: the compiler's own state (pt, rept_flag, tempo), the
+// tokeniser, the echo gathered, and the durations and notes it remembers.
+class Compilation {
+public:
+    Compilation() : tokens_(reinterpret_cast<char*>(bufIN)) {}
+    int run();
+
+private:
+    int fail(int code)
+    {
+        echo_.flush();
+        erreur(code);
+        return 1;
+    }
+    int emit(const unsigned char* bytes, int n);
+    int compile_element(const char* token);
+    int compile_repeat();
+    int compile_end();
+    int compile_note(const char* name);
+    int make_note(const char* name, std::size_t name_size, const char* token, NoteText& note);
+    const DurationText& read_echoed_duration(const char* token, std::size_t n);
+    NoteText* remembered_note(const char* name, std::size_t name_size, const char* token, std::size_t token_bytes);
+
+    int pt = 0;
+    int rept_flag = 0;
+    int tempo = 0;
+    Tokeniser tokens_;
+    Echo echo_;
+    DurationText durations_[64];
+    DurationText uncached_;  // a duration token too long to remember
+    NoteText notes_[kNoteSlots];
+    std::size_t notes_used_ = 0;
+    NoteText unremembered_;  // a pair that cannot be remembered
+};
+
+}  // namespace
+
+// strtok with the delimiters above: skips a run of delimiters, ends the token at the next
+// one by overwriting it with a zero byte, and goes on behind it.
+char* Tokeniser::next()
+{
+    char* p = scan_;
+    while (class_of(p) == kDelimiter)
+        ++p;
+    if (class_of(p) == kEndOfText) {
+        scan_ = p;
+        return nullptr;
+    }
+    char* token = p;
+    while (class_of(p) == kTokenByte)
+        ++p;
+    size_ = static_cast<std::size_t>(p - token);
+    if (class_of(p) == kDelimiter)
+        *p++ = '\0';
+    scan_ = p;
+    return token;
+}
+
+namespace {
+
+const DurationText& Compilation::read_echoed_duration(const char* token, std::size_t n)
+{
+    const std::uint64_t key = n <= 8 ? token_key(token, n) : 0;
+    DurationText& d = key != 0 ? durations_[(key * 0x9E3779B97F4A7C15u) >> 58] : uncached_;
+    if (key == 0 || d.key != key) {
+        d.key = key;
+        d.duration = read_duration(token);
+        const int size = std::snprintf(d.text, sizeof d.text, "%f", static_cast<double>(d.duration));
+        d.size = static_cast<std::uint8_t>(size > 0 && static_cast<std::size_t>(size) < sizeof d.text ? size : 0);
+    }
+    return d;
+}
+
+// The entry of the pair: one holding it, or a free one to fill (it counts as used once filled),
+// or nullptr when the pair cannot be remembered (a token too long, no duration, the table full).
+NoteText* Compilation::remembered_note(const char* name, std::size_t name_size, const char* token,
+                                       std::size_t token_bytes)
 {
     // No note name has more than 4 bytes: a longer token fails the lookup of the table.
     const std::uint64_t name_key = name_size <= 4 ? token_key(name, name_size) : 0;
@@ -234,9 +240,9 @@ NoteText* remembered_note(const char* name, std::size_t name_size, const char* t
     std::size_t slot = ((duration_key ^ (name_key * 0xC2B2AE3D27D4EB4Fu)) * 0x9E3779B97F4A7C15u) >> 56;
     // The fill limit leaves free slots; the bound on the probes keeps the walk finite anyway.
     for (std::size_t probe = 0; probe < kNoteSlots; ++probe, slot = (slot + 1) % kNoteSlots) {
-        NoteText& n = notes[slot];
-        if (n.run != run) {
-            if (notes_used == kNoteFill)
+        NoteText& n = notes_[slot];
+        if (!n.made) {
+            if (notes_used_ == kNoteFill)
                 return nullptr;
             n.name_key = name_key;
             n.duration_key = duration_key;
@@ -249,7 +255,7 @@ NoteText* remembered_note(const char* name, std::size_t name_size, const char* t
 }
 
 // Appends n bytes, or reports kStreamTooLong when they would pass the end of bufOUT.
-int emit(const unsigned char* bytes, int n)
+int Compilation::emit(const unsigned char* bytes, int n)
 {
     if (pt + n > kBufOutSize)
         return fail(kStreamTooLong);
@@ -258,49 +264,49 @@ int emit(const unsigned char* bytes, int n)
     return 0;
 }
 
-int compile_repeat()
+int Compilation::compile_repeat()
 {
     if (rept_flag)
         return fail(kBadStructure);
-    char* token = next_token();
+    char* token = tokens_.next();
     if (!token)
         return fail(kBadStructure);
-    int nb_rept = read_count(token, token_size);
+    int nb_rept = read_count(token, tokens_.size());
     if (nb_rept < 1 || nb_rept > kMaxRepeat)
         return fail(kBadStructure);
     const unsigned char start = static_cast<unsigned char>(kSectionMark | nb_rept);
     if (emit(&start, 1))
         return 1;
     rept_flag = 1;
-    echo_text(kRepeatTexts.text[nb_rept], kRepeatTexts.size[nb_rept]);
+    echo_.put(kRepeatTexts.text[nb_rept], kRepeatTexts.size[nb_rept]);
     return 0;
 }
 
-int compile_end()
+int Compilation::compile_end()
 {
     if (!rept_flag)
         return fail(kBadStructure);
     if (emit(&kSectionMark, 1))
         return 1;
     rept_flag = 0;
-    echo_text("END\n", 4);
+    echo_.put("END\n", 4);
     return 0;
 }
 
 // The event and the echo line (without the tab of a section) of a note, from its name and
 // duration tokens by the note table, the duration reader and the divisor: 0, or the code of the
 // error to report.
-int make_note(const char* name, std::size_t name_size, const char* token, NoteText& note)
+int Compilation::make_note(const char* name, std::size_t name_size, const char* token, NoteText& note)
 {
     int num_note = search_note(name);
     if (num_note < 0) {
-        echo_text(name, name_size);
-        echo_text("\n", 1);
+        echo_.put(name, name_size);
+        echo_.put("\n", 1);
         return kBadNote;
     }
     if (!token)
         return kBadDuration;
-    const DurationText& read = read_echoed_duration(token, token_size);
+    const DurationText& read = read_echoed_duration(token, tokens_.size());
     float duration = read.duration;
     // A NaN passes here and is refused by the range check of the divisor.
     if (duration == 0.0f)
@@ -323,69 +329,55 @@ int make_note(const char* name, std::size_t name_size, const char* token, NoteTe
     return 0;
 }
 
-int compile_note(const char* name)
+int Compilation::compile_note(const char* name)
 {
-    const std::size_t name_size = token_size;
+    const std::size_t name_size = tokens_.size();
     // Taken before the name is looked up: a name that is no note fails all the same.
-    const char* token = next_token();
-    static NoteText unremembered;
-    NoteText* remembered = remembered_note(name, name_size, token, token ? token_size : 0);
-    NoteText& note = remembered ? *remembered : unremembered;
-    if (!remembered || note.run != run) {
+    const char* token = tokens_.next();
+    NoteText* remembered = remembered_note(name, name_size, token, token ? tokens_.size() : 0);
+    NoteText& note = remembered ? *remembered : unremembered_;
+    if (!remembered || !note.made) {
         if (int code = make_note(name, name_size, token, note))
             return fail(code);
         if (remembered) {
-            note.run = run;
-            ++notes_used;
+            note.made = true;
+            ++notes_used_;
         }
     }
     if (emit(note.event, 3))
         return 1;
     // After a tab inside a section. The whole of the text is copied, a size known at compile
     // time: the echo line has room for it.
-    char* line = echo_line();
+    char* line = echo_.line();
     const std::size_t tab = rept_flag ? 1 : 0;
     line[0] = '\t';
     std::memcpy(line + tab, note.echo, sizeof note.echo);
-    echo_used += tab + note.echo_size;
+    echo_.keep(tab + note.echo_size);
     return 0;
 }
 
-int compile_element(const char* token)
+int Compilation::compile_element(const char* token)
 {
-    if (token_size == 6 && std::memcmp(token, "REPEAT", 6) == 0)
+    const std::size_t size = tokens_.size();
+    if (size == 6 && std::memcmp(token, "REPEAT", 6) == 0)
         return compile_repeat();
-    if (token_size == 3 && std::memcmp(token, "END", 3) == 0)
+    if (size == 3 && std::memcmp(token, "END", 3) == 0)
         return compile_end();
     return compile_note(token);
 }
 
-}  // namespace
-
-int MUSConv()
+int Compilation::run()
 {
-    pt = 0;
-    rept_flag = 0;
-    LengthOUT = 0;
-    echo_used = 0;
-    for (DurationText& d : durations)
-        d = DurationText{};
-    if (++run == 0) {  // counted round: what is remembered can no longer be told apart
-        for (NoteText& n : notes)
-            n = NoteText{};
-        run = 1;
-    }
-    notes_used = 0;
-    char* token = first_token(reinterpret_cast<char*>(bufIN));
+    char* token = tokens_.next();
     if (!token)
         return 0;
     tempo = read_count(token);
     if (tempo == 0)
         return 0;
-    while ((token = next_token()) != nullptr)
+    while ((token = tokens_.next()) != nullptr)
         if (compile_element(token))
             return 1;
-    flush_echo();
+    echo_.flush();
     // The text ended inside a section: reported as a note error, with no token.
     if (rept_flag)
         return fail(kBadNote);
@@ -393,4 +385,13 @@ int MUSConv()
         return 1;
     LengthOUT = pt;
     return 0;
+}
+
+}  // namespace
+
+int MUSConv()
+{
+    LengthOUT = 0;
+    // About 40 KB: on the heap rather than in the caller's stack frame.
+    return std::make_unique<Compilation>()->run();
 }

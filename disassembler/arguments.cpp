@@ -19,9 +19,6 @@ namespace koddar {
 std::int32_t debut = 0;
 std::int32_t fin = 0;
 const char* source = nullptr;
-const char* map_file = nullptr;
-const char* map_out = nullptr;
-bool source_output = false;
 
 namespace {
 
@@ -64,12 +61,13 @@ bool is_standard_output(const char* path)
 
 // No output may be one of the run's inputs (image, map, execution log): the new map would replace
 // what it was made from, a listing appended to an input would corrupt it.
-int refuse_outputs_over_inputs(const char* image)
+int refuse_outputs_over_inputs(const char* image, const MapOptions& options)
 {
+    const char* map_out = options.map_out;
     const struct {
         const char* path;
         const char* role;
-    } inputs[] = {{image, "source"}, {map_file, "map"}, {analysis.log, "log"}};
+    } inputs[] = {{image, "source"}, {options.map_file, "map"}, {options.analysis.log, "log"}};
     for (const auto& in : inputs) {
         if (in.path == nullptr)
             continue;
@@ -125,8 +123,10 @@ const char* file_value(const char* arg)
     return arg[0] == '\0' ? arg : arg + 1;
 }
 
-int ManageArguments(int argc, char** argv)
+int ManageArguments(int argc, char** argv, Options& options)
 {
+    MapOptions& map = options.map;
+    Analysis& analysis = map.analysis;
     int c;
     while ((c = getopt(argc, argv, "hs:e:r:m:w:ac:ft:")) != -1) {
         switch (c) {
@@ -134,16 +134,16 @@ int ManageArguments(int argc, char** argv)
         case 'r': reloc = option_value(optarg); break;
         case 's': debut = option_value(optarg); break;
         case 'e': fin = option_value(optarg); break;
-        case 'm': map_file = file_value(optarg); break;
-        case 'w': map_out = file_value(optarg); break;
-        case 'a': source_output = true; break;
+        case 'm': map.map_file = file_value(optarg); break;
+        case 'w': map.map_out = file_value(optarg); break;
+        case 'a': options.source_output = true; break;
         case 'c':
             if (!choose_processor(optarg))
                 return 1;
             break;
         case 'f':
-            analysis.gaps = analysis.tables = analysis.asked = true;
-            analysis.text = kTextLength;
+            analysis.text = kTextLength;  // gaps and tables are on already
+            analysis.asked = true;
             break;
         case 't':
             analysis.log = file_value(optarg);
@@ -159,11 +159,11 @@ int ManageArguments(int argc, char** argv)
         return refuse("Bad ending address.\n");
     if (argc - optind != 1)
         return refuse("One argument required: sourceFile.\n");
-    if (map_out != nullptr && map_file == nullptr)
+    if (map.map_out != nullptr && map.map_file == nullptr)
         return refuse("Option -w requires -m.\n");
-    if (analysis.asked && map_file == nullptr)
+    if (analysis.asked && map.map_file == nullptr)
         return refuse(analysis.log != nullptr ? "Option -t requires -m.\n" : "Option -f requires -m.\n");
-    if (refuse_outputs_over_inputs(argv[optind]) != 0)
+    if (refuse_outputs_over_inputs(argv[optind], map) != 0)
         return 1;
     source = argv[optind];
     return 0;

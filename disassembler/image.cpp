@@ -8,9 +8,7 @@
 
 namespace koddar {
 
-bool image_cut_short = false;
-
-std::int32_t load(const char* fichier, unsigned char* image)
+std::int32_t load(const char* fichier, unsigned char* image, bool* cut_short)
 {
     std::FILE* file = std::fopen(fichier, "rb");
     if (file == nullptr) {
@@ -20,7 +18,8 @@ std::int32_t load(const char* fichier, unsigned char* image)
     // A directory opens but yields no byte, like an empty file. Bytes past the image size
     // are never read.
     const std::size_t longueur = std::fread(image, 1, kImageSize, file);
-    image_cut_short = longueur == kImageSize && std::fgetc(file) != EOF;
+    if (cut_short != nullptr)
+        *cut_short = longueur == kImageSize && std::fgetc(file) != EOF;
     std::fclose(file);
     if (longueur == 0)
         erreur(kCannotOpen);

@@ -18,24 +18,26 @@ int main(int argc, char** argv)
 {
     using namespace koddar;
     std::fputs("Koddar - TMS7020/7040 disassembler - version 2010.01\n", stderr);
-    if (ManageArguments(argc, argv) != 0)
+    Options options;
+    if (ManageArguments(argc, argv, options) != 0)
         return 1;
     buffer = static_cast<unsigned char*>(std::malloc(kImageSize));
     if (buffer == nullptr) {
         erreur(kMemoryProblem);
         return 1;
     }
-    std::int32_t nb = load(source, buffer);
+    bool cut_short = false;
+    std::int32_t nb = load(source, buffer, &cut_short);
     loaded_length = nb;
+    const bool mapped = options.map.map_file != nullptr;
     int status = 1;
     if (nb != 0 && fix_window(nb)) {
-        if (source_output && image_cut_short)  // source of part of a file would pass for the whole
+        if (options.source_output && cut_short)  // source of part of a file would pass for the whole
             std::fprintf(stderr, "Source output needs a file of at most %d bytes.\n", kImageSize);
-        else if (source_output)
-            status =
-                map_file != nullptr ? write_mapped_source(stdout, nb, map_file, map_out) : write_source(stdout, nb);
+        else if (options.source_output)
+            status = mapped ? write_mapped_source(stdout, nb, options.map) : write_source(stdout, nb);
         else
-            status = map_file != nullptr ? dump_mapped(nb, map_file, map_out) : dump(nb);
+            status = mapped ? dump_mapped(nb, options.map) : dump(nb);
     }
     if (status == kListingUnwritten) {
         erreur(kCannotWrite);

@@ -66,7 +66,8 @@ void round_trip(const std::uint8_t* data, std::size_t size, const char* map_text
             koddar::buffer = nullptr;
             return;
         }
-        fuzz::check(koddar::write_mapped_source(out, nb, map, nullptr) == 0, "a mapped image has a source");
+        fuzz::check(koddar::write_mapped_source(out, nb, map, koddar::MapOptions{}) == 0,
+                    "a mapped image has a source");
     }
     std::fclose(out);
     const std::string source(text, length);

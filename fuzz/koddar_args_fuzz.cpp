@@ -54,14 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // main starts every run from these, and getopt from its very beginning.
     koddar::reloc = koddar::debut = koddar::fin = 0;
     koddar::source = nullptr;
-    koddar::map_file = koddar::map_out = nullptr;
-    koddar::source_output = false;
+    koddar::Options options;
     optind = 0;
     int ret;
     std::string out, err;
     {
         fuzz::Capture cap;
-        ret = koddar::ManageArguments(args.argc(), args.argv());
+        ret = koddar::ManageArguments(args.argc(), args.argv(), options);
         out = cap.out();
         err = cap.err();
     }
@@ -100,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(out.empty(), "nothing on standard output", out);
     fuzz::check(koddar::reloc == reloc && koddar::debut == debut && koddar::fin == fin,
                 "the last value of each option counts");
-    fuzz::check(koddar::source_output == source_output, "-a asks for source output");
+    fuzz::check(options.source_output == source_output, "-a asks for source output");
     if (debut != 0 && debut < reloc) {
         fuzz::check(ret == 1 && err == "Bad starting address.\n", "start below the relocation", err);
         return 0;
@@ -120,9 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ret == 1 && err.rfind("Same file", 0) == 0)
         return 0;  // an output that is one of the inputs is refused, as its case files show
     fuzz::check(ret == 0 && err.empty(), "an accepted command line prints nothing", err);
-    fuzz::check(has_map == (koddar::map_file != nullptr) && (!has_map || map_file == koddar::map_file),
+    fuzz::check(has_map == (options.map.map_file != nullptr) && (!has_map || map_file == options.map.map_file),
                 "-m names the map file");
-    fuzz::check(has_out == (koddar::map_out != nullptr) && (!has_out || map_out == koddar::map_out),
+    fuzz::check(has_out == (options.map.map_out != nullptr) && (!has_out || map_out == options.map.map_out),
                 "-w names the map to write");
     fuzz::check(koddar::source != nullptr && s.operands[0] == koddar::source, "the operand is the source");
     return 0;

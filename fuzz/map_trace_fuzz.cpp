@@ -88,9 +88,8 @@ void analyse(koddar::Map& map, const char* text, std::size_t size, std::vector<u
     }
     koddar::Trace trace;
     koddar::Findings found;
-    koddar::analysis = {true, true, koddar::kTextLength, nullptr, true};
-    const bool ok = koddar::analysed_trace(map, image.data(), n, koddar::reloc, trace, found);
-    koddar::analysis = {};
+    const koddar::Analysis all{true, true, koddar::kTextLength, nullptr, true};
+    const bool ok = koddar::analysed_trace(map, image.data(), n, koddar::reloc, all, trace, found);
     fuzz::check(ok, "the analysis without a log file never fails");
     check_trace(trace, n);
     if (!log.empty() && trace.traced)

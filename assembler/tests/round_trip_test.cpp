@@ -37,7 +37,7 @@ Koddar run_koddar(std::vector<unsigned char> image, std::int32_t at, const kodda
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&text, &size);
-    k.status = map ? koddar::write_mapped_source(out, nb, *map, nullptr) : koddar::write_source(out, nb);
+    k.status = map ? koddar::write_mapped_source(out, nb, *map, koddar::MapOptions{}) : koddar::write_source(out, nb);
     std::fclose(out);
     k.source.assign(text, size);
     std::free(text);

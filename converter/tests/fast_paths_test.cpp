@@ -102,7 +102,8 @@ TEST(Tokeniser, AgreesWithStrtok)
         ours.push_back('\0');
         theirs.push_back('\0');
         std::vector<std::string> got, want;
-        for (char* t = first_token(ours.data()); t != nullptr; t = next_token())
+        Tokeniser tokens(ours.data());
+        for (char* t = tokens.next(); t != nullptr; t = tokens.next())
             got.emplace_back(t);
         for (char* t = std::strtok(theirs.data(), delimiters); t != nullptr; t = std::strtok(nullptr, delimiters))
             want.emplace_back(t);

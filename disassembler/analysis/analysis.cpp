@@ -9,8 +9,6 @@
 
 namespace koddar {
 
-Analysis analysis;
-
 namespace {
 
 constexpr int kTableRounds = 4;  // tables found in code that tables brought
@@ -41,7 +39,7 @@ std::vector<std::int32_t> log_heads(const Trace& trace, const std::vector<Use>& 
 }
 
 // The command line's analysis with the map's `find` lines over it.
-Analysis asked_of(const Map& map)
+Analysis asked_of(const Analysis& analysis, const Map& map)
 {
     Analysis a = analysis;
     const Map::Find& f = map.find;
@@ -51,7 +49,8 @@ Analysis asked_of(const Map& map)
         a.tables = f.tables != 0;
     if (f.text >= 0)
         a.text = f.text == 1 ? kTextLength : f.text;
-    a.asked = a.asked || f.gaps >= 0 || f.tables >= 0 || f.text >= 0;
+    // A line that turns a rule off asks for no summary: it keeps the listing as it was.
+    a.asked = a.asked || f.gaps > 0 || f.tables > 0 || f.text > 0;
     return a;
 }
 
@@ -76,10 +75,10 @@ void add_entries(Map& map, const std::vector<std::int32_t>& entries, int line)
 
 }  // namespace
 
-bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc, Trace& trace,
-                    Findings& found)
+bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+                    const Analysis& analysis, Trace& trace, Findings& found)
 {
-    const Analysis asked = asked_of(map);
+    const Analysis asked = asked_of(analysis, map);
     found.asked = asked.asked;
     std::vector<std::int32_t> log;
     if (asked.log != nullptr && !read_exec_log(asked.log, map, reloc, length, log))
@@ -150,9 +149,10 @@ void report_findings(const Trace& trace, const Findings& found)
     if (!found.any() && !found.asked)
         return;
     std::fprintf(stderr,
-                 "Found: %d bytes of code traced, %d from the log, %d from jump tables, %d in gaps; %d bytes of data, "
+                 "Found: %d %s of code traced, %d from the log, %d from jump tables, %d in gaps; %d %s of data, "
                  "%d text %s, %d address %s.\n",
-                 found.traced, found.from_log, found.from_tables, found.in_gaps, trace.data_bytes, found.text_runs,
+                 found.traced, found.traced == 1 ? "byte" : "bytes", found.from_log, found.from_tables, found.in_gaps,
+                 trace.data_bytes, trace.data_bytes == 1 ? "byte" : "bytes", found.text_runs,
                  found.text_runs == 1 ? "run" : "runs", found.tables, found.tables == 1 ? "table" : "tables");
 }
 

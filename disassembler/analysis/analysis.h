@@ -18,12 +18,12 @@ constexpr int kFoundLine = -1;  // a routine in a gap, or a text run
 constexpr int kTableLine = -2;  // a jump table's targets, or a table of addresses it reads
 constexpr int kLogLine = -3;    // an address of the execution log
 
-// What the analysis is asked to do. Nothing without -f, -t or a `find` line in the map, so
-// that a listing stays what it was before these rules: -f asks for all three rules, and the
-// map's `find` lines turn each on or off.
+// What the analysis is asked to do with a map. Code in the gaps and jump tables are on unless
+// the map's `find` lines turn them off. Text runs wait for -f or `find text`: on by default
+// they would take tables of printable bytes for text. -f asks for all three rules.
 struct Analysis {
-    bool gaps = false;          // code in the gaps
-    bool tables = false;        // jump tables
+    bool gaps = true;           // code in the gaps
+    bool tables = true;         // jump tables
     int text = 0;               // text runs of at least this many printable characters; 0: none
     const char* log = nullptr;  // -t: the execution log
     bool asked = false;         // an option or a directive asked for any of it
@@ -42,9 +42,6 @@ struct Findings {
     bool asked = false;       // an option or the map asked for the analysis
     bool any() const { return from_log + from_tables + in_gaps + text_runs + tables != 0; }
 };
-
-// The analysis the command line asks for (-f, -t); the map's `find` lines change it.
-extern Analysis analysis;
 
 // Reads the execution log `path` (with a bound) and adds its addresses inside the image to
 // `entries`; an address in a data range of the map is reported as a conflict and left out.
@@ -66,10 +63,11 @@ int find_text_runs(Map& map, const Trace& trace, const unsigned char* image, std
 std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const unsigned char* image,
                                        std::int32_t length, std::int32_t reloc);
 
-// The trace with everything that `analysis` asks for; `map` gets the found ranges and entries.
-// False after a message (a log that cannot be read).
-bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc, Trace& trace,
-                    Findings& found);
+// The trace with everything that `analysis` (the command line's, -f and -t) asks for, with the
+// map's `find` lines over it; `map` gets the found ranges and entries. False after a message (a
+// log that cannot be read).
+bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, std::int32_t reloc,
+                    const Analysis& analysis, Trace& trace, Findings& found);
 
 // The summary of what was found, on standard error, when anything was or it was asked for.
 void report_findings(const Trace& trace, const Findings& found);

@@ -48,4 +48,16 @@ private:
     std::vector<unsigned char> flags_;
 };
 
+// A printable character of a text run.
+bool printable(unsigned b);
+
+// The run of printable characters from `off` on, of bytes that nothing claims: `end` is past
+// its terminator when it is text (at least `min_length` characters, then a 0, CR or LF with the
+// CR, LF and 0 after them, or a printable character with its high bit set), else past the run.
+struct TextRun {
+    std::int32_t end;
+    bool text;
+};
+TextRun text_run_at(const Claims& c, const unsigned char* image, std::int32_t off, int min_length);
+
 }  // namespace koddar

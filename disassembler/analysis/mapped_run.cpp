@@ -91,18 +91,18 @@ void report_trace(const Trace& trace)
     }
 }
 
-bool trace_with_map(const char* map_path, const char* write_path, MappedRun& out)
+bool trace_with_map(const MapOptions& options, MappedRun& out)
 {
-    return read_map(map_path, reloc, loaded_length, out.map) &&
-           trace_with_map(out.map, write_path, out.trace, out.found);
+    return read_map(options.map_file, reloc, loaded_length, out.map) &&
+           trace_with_map(out.map, options, out.trace, out.found);
 }
 
-bool trace_with_map(Map& map, const char* write_path, Trace& trace, Findings& found)
+bool trace_with_map(Map& map, const MapOptions& options, Trace& trace, Findings& found)
 {
-    if (!analysed_trace(map, buffer, loaded_length, reloc, trace, found))
+    if (!analysed_trace(map, buffer, loaded_length, reloc, options.analysis, trace, found))
         return false;
     report_trace(trace);
-    return write_path == nullptr || write_map_file(write_path, inferred_map(map, trace, reloc));
+    return options.map_out == nullptr || write_map_file(options.map_out, inferred_map(map, trace, reloc));
 }
 
 }  // namespace koddar

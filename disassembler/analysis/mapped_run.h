@@ -11,6 +11,13 @@
 
 namespace koddar {
 
+// What a run with a map is asked for.
+struct MapOptions {
+    const char* map_file = nullptr;  // -m: the map, nullptr for a run without one
+    const char* map_out = nullptr;   // -w: where to write the inferred map, nullptr when not asked
+    Analysis analysis;               // -f, -t: what to look for after the trace
+};
+
 // A map and the trace made with it.
 struct MappedRun {
     Map map;  // with what the analysis found
@@ -18,13 +25,14 @@ struct MappedRun {
     Findings found;
 };
 
-// Reads the map `map_path` for the loaded image (buffer, loaded_length, reloc), traces it with
-// the analysis asked for, reports what report_trace reports and writes the inferred map to
-// `write_path` unless it is nullptr. False after a message.
-bool trace_with_map(const char* map_path, const char* write_path, MappedRun& out);
+// Reads the map `options.map_file` for the loaded image (buffer, loaded_length, reloc), traces
+// it with the analysis asked for, reports what report_trace reports and writes the inferred map
+// to `options.map_out` unless it is nullptr. False after a message.
+bool trace_with_map(const MapOptions& options, MappedRun& out);
 
-// The same with a map already read, to which the analysis adds what it finds.
-bool trace_with_map(Map& map, const char* write_path, Trace& trace, Findings& found);
+// The same with a map already read (options.map_file is not read), to which the analysis adds
+// what it finds.
+bool trace_with_map(Map& map, const MapOptions& options, Trace& trace, Findings& found);
 
 // On the standard error: the paths that stopped and the map's labels inside an instruction,
 // before the listing; the summary line after it.

@@ -154,10 +154,10 @@ void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int
     Layout(map, trace, names, kListingRuns, loaded_length).walk(from, to, lister);
 }
 
-int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path)
+int dump_mapped(std::int32_t nb, const MapOptions& options)
 {
     MappedRun run;
-    if (!trace_with_map(map_path, write_path, run))
+    if (!trace_with_map(options, run))
         return 1;
     list_mapped(run.map, run.trace, a, nb);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))

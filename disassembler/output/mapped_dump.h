@@ -16,8 +16,9 @@ namespace koddar {
 void list_mapped(const Map& map, const Trace& trace, std::int32_t from, std::int32_t to);
 
 // Lists the window from offset `a` to the end offset nb (exclusive) of the loaded image with the
-// map `map_path`, after the analysis (which writes the inferred map to `write_path` unless it is
-// nullptr), then the summary. Returns 0, 1 after a bad or unwritable map, or kListingUnwritten.
-int dump_mapped(std::int32_t nb, const char* map_path, const char* write_path);
+// map `options.map_file`, after the analysis (which writes the inferred map to `options.map_out`
+// unless it is nullptr), then the summary. Returns 0, 1 after a bad or unwritable map, or
+// kListingUnwritten.
+int dump_mapped(std::int32_t nb, const MapOptions& options);
 
 }  // namespace koddar

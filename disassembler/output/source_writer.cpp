@@ -326,24 +326,24 @@ int write_source(std::FILE* out, std::int32_t nb)
     return finish(out);
 }
 
-int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, const char* write_path)
+int write_mapped_source(std::FILE* out, std::int32_t nb, const MapOptions& options)
 {
     if (!fits_16_bits(a, nb))
         return 1;
     Map map;
-    if (!read_map(map_path, reloc, loaded_length, map))
+    if (!read_map(options.map_file, reloc, loaded_length, map))
         return 1;
-    return write_mapped_source(out, nb, map, write_path);
+    return write_mapped_source(out, nb, map, options);
 }
 
-int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const char* write_path)
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& given, const MapOptions& options)
 {
     if (!fits_16_bits(a, nb))
         return 1;
     Map map = given;
     Trace trace;
     Findings found;
-    if (!trace_with_map(map, write_path, trace, found))
+    if (!trace_with_map(map, options, trace, found))
         return 1;
     const Symbols names(map, trace, reloc);
     Writer(out, &map, &trace, &names).write(a, nb);

@@ -6,6 +6,7 @@
 
 #include "dump.h"
 #include "map.h"
+#include "mapped_run.h"
 
 namespace koddar {
 
@@ -15,12 +16,13 @@ namespace koddar {
 // kListingUnwritten when the text could not be written.
 int write_source(std::FILE* out, std::int32_t nb);
 
-// The same with the map `map_path`: its trace says what is code, data comes out as BYTE, WORD and
-// TEXT lines, and the names of the map and the trace as labels, EQUs and operands. Writes the
-// inferred map to `write_path` unless it is nullptr. Also 1 after a bad or unwritable map.
-int write_mapped_source(std::FILE* out, std::int32_t nb, const char* map_path, const char* write_path);
+// The same with the map `options.map_file`: its trace says what is code, data comes out as BYTE,
+// WORD and TEXT lines, and the names of the map and the trace as labels, EQUs and operands.
+// Writes the inferred map to `options.map_out` unless it is nullptr. Also 1 after a bad or
+// unwritable map.
+int write_mapped_source(std::FILE* out, std::int32_t nb, const MapOptions& options);
 
-// The same with a map already read.
-int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const char* write_path);
+// The same with a map already read (options.map_file is not read).
+int write_mapped_source(std::FILE* out, std::int32_t nb, const Map& map, const MapOptions& options);
 
 }  // namespace koddar
