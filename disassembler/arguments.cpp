@@ -142,8 +142,8 @@ int ManageArguments(int argc, char** argv, Options& options)
                 return 1;
             break;
         case 'f':
-            analysis.gaps = analysis.tables = analysis.asked = true;
-            analysis.text = kTextLength;
+            analysis.text = kTextLength;  // gaps and tables are on already
+            analysis.asked = true;
             break;
         case 't':
             analysis.log = file_value(optarg);

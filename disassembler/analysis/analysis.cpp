@@ -49,7 +49,8 @@ Analysis asked_of(const Analysis& analysis, const Map& map)
         a.tables = f.tables != 0;
     if (f.text >= 0)
         a.text = f.text == 1 ? kTextLength : f.text;
-    a.asked = a.asked || f.gaps >= 0 || f.tables >= 0 || f.text >= 0;
+    // A line that turns a rule off asks for no summary: it keeps the listing as it was.
+    a.asked = a.asked || f.gaps > 0 || f.tables > 0 || f.text > 0;
     return a;
 }
 
@@ -148,9 +149,10 @@ void report_findings(const Trace& trace, const Findings& found)
     if (!found.any() && !found.asked)
         return;
     std::fprintf(stderr,
-                 "Found: %d bytes of code traced, %d from the log, %d from jump tables, %d in gaps; %d bytes of data, "
+                 "Found: %d %s of code traced, %d from the log, %d from jump tables, %d in gaps; %d %s of data, "
                  "%d text %s, %d address %s.\n",
-                 found.traced, found.from_log, found.from_tables, found.in_gaps, trace.data_bytes, found.text_runs,
+                 found.traced, found.traced == 1 ? "byte" : "bytes", found.from_log, found.from_tables, found.in_gaps,
+                 trace.data_bytes, trace.data_bytes == 1 ? "byte" : "bytes", found.text_runs,
                  found.text_runs == 1 ? "run" : "runs", found.tables, found.tables == 1 ? "table" : "tables");
 }
 

@@ -18,12 +18,12 @@ constexpr int kFoundLine = -1;  // a routine in a gap, or a text run
 constexpr int kTableLine = -2;  // a jump table's targets, or a table of addresses it reads
 constexpr int kLogLine = -3;    // an address of the execution log
 
-// What the analysis is asked to do. Nothing without -f, -t or a `find` line in the map, so
-// that a listing stays what it was before these rules: -f asks for all three rules, and the
-// map's `find` lines turn each on or off.
+// What the analysis is asked to do with a map. Code in the gaps and jump tables are on unless
+// the map's `find` lines turn them off. Text runs wait for -f or `find text`: on by default
+// they would take tables of printable bytes for text. -f asks for all three rules.
 struct Analysis {
-    bool gaps = false;          // code in the gaps
-    bool tables = false;        // jump tables
+    bool gaps = true;           // code in the gaps
+    bool tables = true;         // jump tables
     int text = 0;               // text runs of at least this many printable characters; 0: none
     const char* log = nullptr;  // -t: the execution log
     bool asked = false;         // an option or a directive asked for any of it

@@ -1,12 +1,15 @@
 // Code in the gaps: routines that no path reaches. A gap is a run of bytes that neither the
 // trace nor a range of the map claims, cut where code refers to a byte as data (a table starts
-// there, so from it on the gap stays data). Padding of 00 or FF at either end is left out.
+// there, so from it on the gap stays data) and around text (a text run as the text rule reads
+// it stays data, even when that rule is off: a string ending in LF would otherwise decode as
+// code that ends in RETS). Padding of 00 or FF at either end is left out.
 // What is left is taken as code only when all of it decodes, instruction after instruction,
 // as routines: defined opcodes only, the last instruction a JMP, BR, RETS or RETI ending
 // exactly at the gap's end, every branch landing on one of these instructions or on traced
 // code, at least kMinInstructions instructions, and no routine of a single one (a fill of
 // RETS bytes is no code). Two words that both hold the address of
 // traced code start a table of addresses, not code.
+#include <algorithm>
 #include <cstdint>
 
 #include "analysis.h"
@@ -113,6 +116,12 @@ std::vector<std::int32_t> GapReader::routines(std::int32_t from, std::int32_t to
     return heads;
 }
 
+void add_routines(const std::vector<std::int32_t>& heads, std::int32_t reloc, std::vector<std::int32_t>& found)
+{
+    for (const std::int32_t head : heads)
+        found.push_back(add32(reloc, head));
+}
+
 }  // namespace
 
 std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const unsigned char* image,
@@ -124,7 +133,7 @@ std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const
     std::int32_t off = 0;
     while (off < length) {
         if (!claims.free(off)) {
-            ++off;
+            off = claims.next_free(off);
             continue;
         }
         if (claims.referenced(off)) {  // data, up to a claimed byte or padding
@@ -136,8 +145,20 @@ std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const
         std::int32_t end = off;
         while (claims.free(end) && !claims.referenced(end))
             ++end;
-        for (const std::int32_t head : reader.routines(off, end))
-            found.push_back(add32(reloc, head));
+        std::int32_t from = off;
+        for (std::int32_t at = off; at < end;) {
+            if (!printable(image[at])) {
+                ++at;
+                continue;
+            }
+            const TextRun run = text_run_at(claims, image, at, kTextLength);
+            if (run.text) {
+                add_routines(reader.routines(from, at), reloc, found);
+                from = std::min(run.end, end);
+            }
+            at = run.end;
+        }
+        add_routines(reader.routines(from, end), reloc, found);
         off = end;
     }
     return found;

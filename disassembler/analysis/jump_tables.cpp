@@ -157,7 +157,8 @@ void TableReader::loaded_address(std::int32_t off)
 
 std::vector<std::int32_t> TableReader::entries(std::vector<std::int32_t>& words, std::int32_t& tables)
 {
-    for (std::int32_t off = 0; off < length_; ++off) {
+    // From instruction to instruction: the bytes inside one start none.
+    for (std::int32_t off = 0; off < length_; off += code_start(off) ? instruction_length(byte(off)) : 1) {
         if (!code_start(off))
             continue;
         const unsigned opcode = byte(off);

@@ -13,8 +13,8 @@
 //   params ADDR N           the routine at ADDR takes N bytes (decimal) after each call to it
 //   noreturn ADDR           a call to the routine at ADDR does not come back
 //   comment ADDR TEXT       TEXT (the rest of the line) at the end of ADDR's line
-//   find WHAT SETTING       asks for an analysis after the trace: gaps, tables or text; on,
-//                           off, or for text the least number of characters
+//   find WHAT SETTING       turns an analysis after the trace on or off: gaps, tables (both
+//                           on by default) or text; on, off, or for text the least length
 #pragma once
 
 #include <cstddef>

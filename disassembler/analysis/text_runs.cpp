@@ -10,11 +10,6 @@ namespace koddar {
 
 namespace {
 
-bool printable(unsigned b)
-{
-    return b >= 0x20 && b < 0x7F;
-}
-
 bool line_end(unsigned b)
 {
     return b == 0x0D || b == 0x0A;
@@ -39,6 +34,20 @@ std::int32_t terminator_end(const Claims& c, const unsigned char* image, std::in
 
 }  // namespace
 
+bool printable(unsigned b)
+{
+    return b >= 0x20 && b < 0x7F;
+}
+
+TextRun text_run_at(const Claims& c, const unsigned char* image, std::int32_t off, int min_length)
+{
+    std::int32_t end = off;
+    while (c.free(end) && printable(image[end]))
+        ++end;
+    const std::int32_t last = end - off >= min_length ? terminator_end(c, image, end) : -1;
+    return last >= 0 ? TextRun{last + 1, true} : TextRun{end, false};
+}
+
 int find_text_runs(Map& map, const Trace& trace, const unsigned char* image, std::int32_t length, std::int32_t reloc,
                    int min_length)
 {
@@ -46,20 +55,20 @@ int find_text_runs(Map& map, const Trace& trace, const unsigned char* image, std
     int runs = 0;
     std::int32_t off = 0;
     while (off < length) {
-        if (!c.free(off) || !printable(image[off])) {
+        if (!c.free(off)) {
+            off = c.next_free(off);
+            continue;
+        }
+        if (!printable(image[off])) {
             ++off;
             continue;
         }
-        std::int32_t end = off;
-        while (c.free(end) && printable(image[end]))
-            ++end;
-        const std::int32_t last = end - off >= min_length ? terminator_end(c, image, end) : -1;
-        if (last >= 0) {
-            map.ranges.push_back({add32(reloc, off), add32(reloc, last), DataKind::Text, kFoundLine});
+        const TextRun run = text_run_at(c, image, off, min_length);
+        if (run.text) {
+            map.ranges.push_back({add32(reloc, off), add32(reloc, run.end - 1), DataKind::Text, kFoundLine});
             ++runs;
-            end = last + 1;
         }
-        off = end;
+        off = run.end;
     }
     return runs;
 }

@@ -76,10 +76,11 @@ TEST_P(TracedImage, ListsExactlyTheAssembledInstructionsAsCode)
 }
 
 // mixed*: random code, tables and text; found1: code that only the analysis after the trace
-// finds (found1-off: the same image and entry point without it; found1-log: with a log).
+// finds (found1-default: with the rules on by default only; found1-off: the same image and
+// entry point without them; found1-log: with a log).
 INSTANTIATE_TEST_SUITE_P(Mixed, TracedImage,
                          testing::Values(TracedRun{"mixed1", {}}, TracedRun{"mixed2", {}}, TracedRun{"found1", {}},
-                                         TracedRun{"found1-off", {}},
+                                         TracedRun{"found1-default", {}}, TracedRun{"found1-off", {}},
                                          TracedRun{"found1-log", {"-t:" + std::string(TRACED_DIR) + "/found1.log"}}),
                          [](const testing::TestParamInfo<TracedRun>& row) {
                              std::string n = row.param.name;

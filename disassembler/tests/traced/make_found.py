@@ -146,12 +146,16 @@ def main():
     # the routine loaded by MOVD, and the two orphans.
     found = (("JT1", "SUB1"), ("HA", "TEXT1"), ("ORPHAN1", "TAB1"), ("ORPHAN2", "END"))
     traced = [c for c in code if not any(labels[a] <= int(c.split()[0], 16) < labels[b] for a, b in found)]
-    # found1: every rule asked for by the map; found1-off: the same image and entry point
-    # without them.
+    # found1: every rule asked for by the map; found1-default: the entry point alone, so the
+    # rules on by default (gaps and tables, not text) run; found1-off: the map turns them off.
     write("found1.map", "# The entry point of found image 1; the rest is found after the trace.\n"
           "code F000 MAIN\nfind gaps on\nfind tables on\nfind text on\n")
     write("found1.code", "\n".join(code) + "\n")
-    write("found1-off.map", "# The entry point of found image 1 alone: no rule runs.\ncode F000 MAIN\n")
+    write("found1-default.map", "# The entry point of found image 1 alone: the rules on by default run.\n"
+          "code F000 MAIN\n")
+    write("found1-default.code", "\n".join(code) + "\n")
+    write("found1-off.map", "# The entry point of found image 1, and no rule runs.\n"
+          "code F000 MAIN\nfind gaps off\nfind tables off\n")
     write("found1-off.code", "\n".join(traced) + "\n")
     # found1-log: the rules off, and an emulator's log of a run through the jump table's second
     # entry and the orphan at the end; its line at TAB1 conflicts with the map's range there.
@@ -161,7 +165,8 @@ def main():
     log += "ADD A,B ; not an address\nF0 a short one\n%04x\n" % labels["ORPHAN2"]
     write("found1.log", log)
     write("found1-log.map", "# The entry point of found image 1 and its table TAB1; with the log of a run.\n"
-          "code F000 MAIN\nbytes %04X %04X TAB1\n" % (labels["TAB1"], labels["TAB1"] + 5))
+          "code F000 MAIN\nbytes %04X %04X TAB1\nfind gaps off\nfind tables off\n"
+          % (labels["TAB1"], labels["TAB1"] + 5))
     logged = {labels["JT1"] + 2, labels["H2"], labels["H2"] + 1}
     logged |= {a for a in range(labels["ORPHAN2"], labels["END"])}
     write("found1-log.code", "\n".join(c for c in code if c in traced or int(c.split()[0], 16) in logged) + "\n")
