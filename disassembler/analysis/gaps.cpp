@@ -133,7 +133,7 @@ std::vector<std::int32_t> gap_routines(const Map& map, const Trace& trace, const
     std::int32_t off = 0;
     while (off < length) {
         if (!claims.free(off)) {
-            ++off;
+            off = claims.next_free(off);
             continue;
         }
         if (claims.referenced(off)) {  // data, up to a claimed byte or padding

@@ -47,14 +47,18 @@ public:
     template <class Sink>
     void walk(std::int32_t from, std::int32_t to, Sink&& sink) const
     {
+        // Read once, not on every line: the compiler cannot tell that the sink leaves them alone.
+        const Symbols* const names = names_;
+        const Use* const uses = trace_ != nullptr ? trace_->use.data() : nullptr;
         for (std::int32_t off = from; off < to;) {
-            const std::string* comment = names_ != nullptr ? names_->comment_at(off) : nullptr;
-            if (use(off) != Use::CodeMore)
-                if (const std::string* label = names_ != nullptr ? names_->at_offset(off) : nullptr) {
+            const Use use = uses != nullptr ? uses[off] : Use::Code;
+            const std::string* comment = names != nullptr ? names->comment_at(off) : nullptr;
+            if (use != Use::CodeMore)
+                if (const std::string* label = names != nullptr ? names->at_offset(off) : nullptr) {
                     sink(Item{Item::Label, DataKind::Bytes, off, 0, label, comment});
                     comment = nullptr;  // shown on the label's line
                 }
-            Item item = use(off) == Use::Code ? instruction(off) : data(off, to);
+            Item item = use == Use::Code ? instruction(off) : data(off, to);
             item.comment = comment;
             sink(item);
             off += item.size;

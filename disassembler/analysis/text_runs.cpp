@@ -55,7 +55,11 @@ int find_text_runs(Map& map, const Trace& trace, const unsigned char* image, std
     int runs = 0;
     std::int32_t off = 0;
     while (off < length) {
-        if (!c.free(off) || !printable(image[off])) {
+        if (!c.free(off)) {
+            off = c.next_free(off);
+            continue;
+        }
+        if (!printable(image[off])) {
             ++off;
             continue;
         }

@@ -16,6 +16,9 @@ namespace koddar {
 
 namespace {
 
+static_assert(*std::max_element(instruction_lengths.begin(), instruction_lengths.end()) <= 4,
+              "mark_bytes writes out instructions of 1 to 4 bytes");
+
 // An image offset, known not to be negative, as an index.
 inline std::size_t index(std::int32_t off)
 {
@@ -63,6 +66,7 @@ private:
         any_params_ = std::any_of(routines_.begin(), routines_.end(), [](const MapRoutine& r) { return r.params > 0; });
         if (!map_.ranges.empty())
             range_ = range_index(map_, reloc_, length_);
+        unfenced_ = range_.empty() && !any_params_;
     }
 
     struct Path {
@@ -97,9 +101,16 @@ private:
     void mark(std::int32_t off, int length, const Flow& f);
     void mark_bytes(std::int32_t off, int length)
     {
-        t_.use[index(off)] = Use::Code;
-        for (int i = 1; i < length; ++i)
-            t_.use[index(off + i)] = Use::CodeMore;
+        Use* const use = t_.use.data() + off;
+        use[0] = Use::Code;
+        // Written out for the lengths there are (1 to 4): a loop becomes a call to memset.
+        if (length > 1)
+            use[1] = Use::CodeMore;
+        if (length > 2)
+            use[2] = Use::CodeMore;
+        if (length > 3)
+            use[3] = Use::CodeMore;
+        t_.code_bytes += length;  // no byte is marked twice
     }
     void stop(Stop::Why why, std::int32_t at, std::int32_t other, const Path& path)
     {
@@ -115,6 +126,7 @@ private:
     bool wraps_;                        // branches wrap at 16 bits: the image lies within 0000-FFFF
     std::vector<MapRoutine> routines_;  // the map's, by address
     bool any_params_ = false;           // a routine of the map takes parameters
+    bool unfenced_ = false;             // no ranges and no parameters: only code can stop a path
     Trace t_;
     std::vector<int> range_;  // per offset: index of its data range, -1 outside; empty without ranges
     std::vector<Path> work_;
@@ -136,9 +148,11 @@ const MapRoutine* Tracer::routine(std::int32_t address) const
 // code, declared data or a call's parameters. The opcode byte itself has been checked.
 bool Tracer::placeable(std::int32_t off, int length, const Path& path)
 {
+    const Use* const use = t_.use.data();  // read once: a vector's data is reloaded after every store
+    const bool unfenced = unfenced_;
     for (int i = 1; i < length; ++i) {
         const std::int32_t at = off + i;
-        if (!inside(at) || t_.use[index(at)] != Use::Data || range_line(at) != 0 || param(at)) {
+        if (!inside(at) || use[index(at)] != Use::Data || (!unfenced && (range_line(at) != 0 || param(at)))) {
             stop(Stop::Overlap, address(off), address(at), path);
             return false;
         }
@@ -188,6 +202,8 @@ void Tracer::mark(std::int32_t off, int length, const Flow& f)
 // One path, decoded straight on; the branches it meets are queued.
 void Tracer::follow(Path path)
 {
+    const Opcode* const opcodes = active_map();
+    const bool unfenced = unfenced_;
     std::int32_t off = path.offset;
     for (;;) {
         const std::int32_t at = address(off);
@@ -195,7 +211,7 @@ void Tracer::follow(Path path)
             stop(Stop::Outside, at, 0, path);
             return;
         }
-        const Use use = t_.use[static_cast<std::size_t>(off)];
+        const Use use = t_.use.data()[off];
         if (use == Use::Code)
             return;  // traced already
         if (use == Use::CodeMore) {
@@ -205,16 +221,16 @@ void Tracer::follow(Path path)
             stop(Stop::Inside, at, address(start), path);
             return;
         }
-        if (range_line(off) != 0) {
+        if (!unfenced && range_line(off) != 0) {
             stop(Stop::InData, at, range_line(off), path);
             return;
         }
-        if (param(off)) {
+        if (!unfenced && param(off)) {
             stop(Stop::InParams, at, address(call_before(off)), path);
             return;
         }
-        const unsigned opcode = byte(off);
-        if (active_map()[opcode].op == UNDEF) {
+        const unsigned opcode = image_[off];
+        if (opcodes[opcode].op == UNDEF) {
             stop(Stop::Undefined, at, 0, path);
             return;
         }
@@ -313,40 +329,40 @@ void Tracer::name_references()
                   t_.refs.end());
     // Taken, for the generated names: named addresses, and the second byte of each word of a
     // table, which a label would split.
-    std::vector<unsigned char> named(static_cast<std::size_t>(length_), 0);
+    std::vector<bool> named(static_cast<std::size_t>(length_), false);  // read once per reference only
     for (const MapName& n : map_.names)
         if (inside(offset(n.address)))
-            named[static_cast<std::size_t>(offset(n.address))] = 1;
+            named[static_cast<std::size_t>(offset(n.address))] = true;
     for (const MapRange& r : map_.ranges)
         if (r.kind == DataKind::Words || r.kind == DataKind::Addrs)
             for (std::int32_t at = r.start + 1; at <= r.end; at += 2)
-                named[index(offset(at))] = 1;
-    std::vector<MapName> generated;
-    generated.reserve(t_.refs.size());
+                named[index(offset(at))] = true;
+    std::vector<std::int32_t> generated;  // the targets that get a name, in address order
     for (const Ref& r : t_.refs) {
         const std::int32_t off = offset(r.target);
-        if (!inside(off) || named[static_cast<std::size_t>(off)])
+        if (!inside(off) || named[static_cast<std::size_t>(off)] || t_.use[index(off)] == Use::CodeMore)
             continue;
-        const Use use = t_.use[static_cast<std::size_t>(off)];
-        if (use == Use::CodeMore)
-            continue;
-        // "L_%04X" or "D_%04X" of the target
-        char text[10] = {use == Use::Code ? 'L' : 'D', '_'};
-        char digits[8];
-        const std::size_t n = wide_hex(static_cast<std::uint32_t>(r.target), digits);
-        std::memcpy(text + 2, digits + sizeof digits - n, n);
-        generated.push_back({r.target, std::string(text, 2 + n), 0});
-        named[static_cast<std::size_t>(off)] = 1;
+        generated.push_back(r.target);
+        named[static_cast<std::size_t>(off)] = true;
     }
     // The generated names come in address order, as the references do; no two names share an
-    // address, so merging them with the map's sorted names sorts them all.
-    auto by_address = [](const MapName& x, const MapName& y) { return x.address < y.address; };
+    // address, so merging them with the map's sorted names sorts them all. Each generated name
+    // is made in its place, not made and then moved.
     std::vector<MapName> names = map_.names;
-    std::sort(names.begin(), names.end(), by_address);
+    std::sort(names.begin(), names.end(), [](const MapName& x, const MapName& y) { return x.address < y.address; });
     t_.labels.reserve(names.size() + generated.size());
-    std::merge(std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()),
-               std::make_move_iterator(generated.begin()), std::make_move_iterator(generated.end()),
-               std::back_inserter(t_.labels), by_address);
+    auto name = names.begin();
+    for (const std::int32_t target : generated) {
+        for (; name != names.end() && !(target < name->address); ++name)
+            t_.labels.push_back(std::move(*name));
+        // "L_%04X" or "D_%04X" of the target
+        char text[10] = {t_.use[index(offset(target))] == Use::Code ? 'L' : 'D', '_'};
+        char digits[8];
+        const std::size_t n = wide_hex(static_cast<std::uint32_t>(target), digits);
+        std::memcpy(text + 2, digits + sizeof digits - n, n);
+        t_.labels.push_back({target, std::string(text, 2 + n), 0});
+    }
+    std::move(name, names.end(), std::back_inserter(t_.labels));
 }
 
 Trace Tracer::run()
@@ -373,10 +389,10 @@ void Tracer::drain()
     }
 }
 
+// The code bytes are counted as they are marked.
 void Tracer::count()
 {
-    t_.data_bytes = static_cast<std::int32_t>(std::count(t_.use.begin(), t_.use.end(), Use::Data));
-    t_.code_bytes = length_ - t_.data_bytes;
+    t_.data_bytes = length_ - t_.code_bytes;
 }
 
 // Each entry is traced as a path of its own, in address order like the map's.

@@ -8,15 +8,6 @@
 
 namespace koddar {
 
-void Line::put(const char* s, std::size_t n)
-{
-    if (n > sizeof text_ - 1 - size_)
-        n = sizeof text_ - 1 - size_;
-    std::memcpy(text_ + size_, s, n);
-    size_ += n;
-    text_[size_] = '\0';
-}
-
 void Line::put_hex4(std::uint32_t v)
 {
     char digits[8];

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "decoder.h"
 #include "layout.h"
@@ -20,7 +21,15 @@ constexpr std::size_t kMappedLineSize = 512;
 // A line being built, with its length.
 class Line {
 public:
-    void put(const char* s, std::size_t n);
+    // Inline, as every line is built of several pieces.
+    void put(const char* s, std::size_t n)
+    {
+        if (n > sizeof text_ - 1 - size_)
+            n = sizeof text_ - 1 - size_;
+        std::memcpy(text_ + size_, s, n);
+        size_ += n;
+        text_[size_] = '\0';
+    }
     template <std::size_t N>
     void put(const char (&s)[N])
     {

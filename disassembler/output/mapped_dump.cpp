@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -21,16 +22,19 @@ namespace koddar {
 
 namespace {
 
+// The texts of the notes, by Note.
+constexpr std::string_view kNoteTexts[] = {
+    "",                                    // None
+    " ; indirect, not followed",           // Indirect
+    " ; indexed, not followed",            // Indexed
+    " ; vector not loaded, not followed",  // NoVector
+    " ; found, not reached",               // Found
+};
+static_assert(std::size(kNoteTexts) == static_cast<std::size_t>(Note::Found) + 1, "a text for every note");
+
 std::string_view note_text(Note n)
 {
-    switch (n) {
-    case Note::None: return "";
-    case Note::Indirect: return " ; indirect, not followed";
-    case Note::Indexed: return " ; indexed, not followed";
-    case Note::NoVector: return " ; vector not loaded, not followed";
-    case Note::Found: return " ; found, not reached";
-    }
-    return "";
+    return kNoteTexts[static_cast<std::size_t>(n)];
 }
 
 // The map's comment at the end of a line.
@@ -74,6 +78,8 @@ private:
     const Symbols& names_;
     char out_[1 << 16]{};
     std::size_t used_ = 0;
+    std::size_t first_ref_ = 0;  // in trace_.refs: the first whose target is not below last_label_
+    std::int32_t last_label_ = 0;
 };
 
 void Lister::print(const Line& line)
@@ -91,8 +97,14 @@ void Lister::label(const Item& item)
 {
     const std::int32_t at = add32(reloc, item.offset);
     const auto& refs = trace_.refs;
-    const auto first =
-        std::lower_bound(refs.begin(), refs.end(), at, [](const Ref& r, std::int32_t x) { return r.target < x; });
+    // The labels come in address order, and so do the references: the search goes on from
+    // where the last one stopped, unless the addresses went down (a window that wraps).
+    if (at < last_label_)
+        first_ref_ = 0;
+    last_label_ = at;
+    while (first_ref_ < refs.size() && refs[first_ref_].target < at)
+        ++first_ref_;
+    const auto first = refs.begin() + static_cast<std::ptrdiff_t>(first_ref_);
     auto last = first;
     while (last != refs.end() && last->target == at)
         ++last;

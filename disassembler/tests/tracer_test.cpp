@@ -1,5 +1,6 @@
-// The tracer's shortcuts against the plain rules they stand for: the opcodes it takes on
-// without reading their flow, and the radix sort of the references against a comparison sort.
+// The tracer's and the analysis's shortcuts against the plain rules they stand for: the opcodes
+// the tracer takes on without reading their flow, the radix sort of the references against a
+// comparison sort, and the claims read eight bytes at a time against a byte-by-byte reading.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "claims.h"
 #include "instructions.h"
 #include "tracer.h"
 
@@ -86,6 +88,40 @@ TEST(TracerShortcut, RadixSortOfReferencesEqualsComparisonSort)
         koddar::sort_refs(refs);
         EXPECT_TRUE(same(refs, expected)) << s.name;
     }
+}
+
+// Traces of every length up to three words and a half, each byte Data, Code or CodeMore at
+// random, some with ranges and entry points over them: each offset is free exactly when its
+// byte is Data and no range or entry claims it, and next_free finds the first such offset.
+TEST(TracerShortcut, ClaimsReadEightBytesAtATimeAsByteByByte)
+{
+    std::mt19937 random(8);
+    const koddar::Use uses[] = {koddar::Use::Data, koddar::Use::Code, koddar::Use::CodeMore};
+    for (std::int32_t length = 0; length <= 28; ++length)
+        for (const int data_in : {0, 1, 3, 10}) {  // out of 10: how many bytes are data
+            koddar::Trace trace;
+            for (std::int32_t i = 0; i < length; ++i)
+                trace.use.push_back(static_cast<int>(random() % 10) < data_in ? uses[0] : uses[1 + random() % 2]);
+            koddar::Map map;
+            std::vector<bool> taken(static_cast<std::size_t>(length));
+            if (length > 12) {
+                map.ranges.push_back({0x100 + 9, 0x100 + 11, koddar::DataKind::Bytes, 1});
+                map.entries.push_back({0x100 + length - 1, 2});
+                taken[9] = taken[10] = taken[11] = taken[static_cast<std::size_t>(length - 1)] = true;
+            }
+            const koddar::Claims claims(map, trace, 0x100);
+            for (std::int32_t off = 0; off < length; ++off) {
+                const auto i = static_cast<std::size_t>(off);
+                const bool free = trace.use[i] == koddar::Use::Data && !taken[i];
+                EXPECT_EQ(free, claims.free(off)) << "length " << length << ", offset " << off;
+                std::int32_t next = off;
+                while (next < length && !claims.free(next))
+                    ++next;
+                EXPECT_EQ(next, claims.next_free(off)) << "length " << length << ", offset " << off;
+            }
+            EXPECT_FALSE(claims.free(length));
+            EXPECT_FALSE(claims.free(-1));
+        }
 }
 
 }  // namespace
