@@ -15,15 +15,6 @@ namespace kodasm {
 
 namespace {
 
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 bool local_name(std::string_view name)
 {
     return (!name.empty() && name[0] == '.') || name.substr(0, 2) == "$$";

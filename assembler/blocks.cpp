@@ -1,23 +1,12 @@
 // What feeds lines from elsewhere, or leaves them out: INCLUDE and BINCLUDE, IF and its kin,
 // MACRO and REPT with their expansion, FUNCTION, SECTION. Every one is bounded: include and
 // macro nesting, the lines expansion makes in one pass, the counts.
-#include <cctype>
-
 #include "core.h"
 #include "files.h"
 
 namespace kodasm {
 
 namespace {
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 std::string trim(std::string_view text)
 {

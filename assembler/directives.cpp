@@ -1,7 +1,6 @@
 // The directives of both notations: names (EQU, =, SET), origin (ORG, AORG), data (DB, DW, DATA,
 // TEXT ...), storage (DS, BSS, ALIGN, PADTO), END, CPU, and those accepted for their listing
 // alone. Includes, conditions, macros and sections are in blocks.cpp.
-#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <unordered_map>
@@ -184,9 +183,7 @@ bool Assembler::definition(const std::string& name, std::size_t name_column, boo
     c_.skip_blanks();
     const std::size_t column = c_.pos;
     Cursor probe = c_;
-    std::string word(read_name(probe));
-    for (char& ch : word)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::string word = upper(read_name(probe));
     Value v;
     if (word == "ST" && (probe.at_end() || probe.peek() == ' ' || probe.peek() == '\t')) {
         return fail(name_column, "ST cannot be given a name.");
@@ -273,9 +270,7 @@ bool Assembler::data_item(bool words, std::vector<unsigned char>& bytes)
     }
     {
         Cursor probe = c_;
-        std::string word(read_name(probe));
-        for (char& ch : word)
-            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        const std::string word = upper(read_name(probe));
         Cursor after = probe;
         after.skip_blanks();
         if (!words && (word == "DATE" || word == "TIME") && find(word) == nullptr &&
@@ -291,9 +286,7 @@ bool Assembler::data_item(bool words, std::vector<unsigned char>& bytes)
         return false;
     Cursor probe = c_;
     probe.skip_blanks();
-    std::string word(read_name(probe));
-    for (char& ch : word)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::string word = upper(read_name(probe));
     if (word == "DUP") {
         if (!v.known)
             return fail(column, "DUP needs a count defined on an earlier line.");
@@ -370,9 +363,7 @@ bool Assembler::cpu()
 {
     c_.skip_blanks();
     const std::size_t column = c_.pos;
-    std::string name(read_name(c_));
-    for (char& ch : name)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::string name = upper(read_name(c_));
     const int cpu = find_cpu(name);
     if (cpu < 0)
         return fail(column,

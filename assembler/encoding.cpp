@@ -3,10 +3,10 @@
 #include "encoding.h"
 
 #include <array>
-#include <cctype>
 #include <iterator>
 #include <unordered_map>
 
+#include "expression.h"
 #include "instructions.h"
 #include "opcode_map.h"
 #include "processor.h"
@@ -157,11 +157,9 @@ int find_cpu(const std::string& cpu)
         "TMS7001",  "TMS7002",  "TMS7041",  "TMS7042",  "TMS70C00", "TMS70C02",  "TMS70C08",
         "TMS70C20", "TMS70C40", "TMS70C42", "TMS70C48", "TMS70C82", "TMS70CT20", "TMS70CT40",
     };
-    std::string upper = cpu;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string name = upper(cpu);
     for (const char* member : kFamily)
-        if (upper == member)
+        if (name == member)
             return static_cast<int>(kFamilyProcessor);
     return -1;
 }

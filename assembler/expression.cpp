@@ -33,15 +33,6 @@ int digit_value(char c)
     return u >= 'A' && u <= 'Z' ? u - 'A' + 10 : 99;
 }
 
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 // Digits of one base; false when one is not of that base or when there are none.
 bool digits_value(std::string_view digits, int base, unsigned long& v, bool& too_large)
 {
@@ -423,6 +414,15 @@ bool escape(Cursor& c, std::string& bytes)
 }
 
 }  // namespace
+
+std::string upper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
 
 // ASCII only, without the C library's locale: names are read on every line.
 bool name_start(char c)

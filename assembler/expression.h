@@ -31,6 +31,9 @@ struct Cursor {
     bool at_end() const { return pos >= s.size() || s[pos] == ';'; }
 };
 
+// Names, keywords and mnemonics are matched in upper case: the text with a to z raised.
+std::string upper(std::string_view text);
+
 bool name_start(char c);
 bool name_char(char c);
 // A name at the cursor: letters, digits, '_', a leading '.' or "$$"; empty when none starts there.

@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -16,6 +15,7 @@
 #include "encoding.h"
 #include "files.h"
 #include "listing.h"
+#include "option_scan.h"
 #include "outputs.h"
 
 namespace kodasm {
@@ -27,19 +27,6 @@ namespace {
 int refuse(const std::string& message)
 {
     std::fputs(message.c_str(), stderr);
-    return 1;
-}
-
-// Follows getopt's own diagnostic; the byte is taken unsigned.
-int report_option_error(int option)
-{
-    const int c = static_cast<unsigned char>(option);
-    if (c == 'l' || c == 'f' || c == 'm' || c == 'c')
-        std::fprintf(stderr, "Option -%c requires an argument.\n", c);
-    else if (std::isprint(c))
-        std::fprintf(stderr, "Unknown option `-%c'.\n", c);
-    else
-        std::fprintf(stderr, "Unknown option character `\\x%x'.\n", static_cast<unsigned>(c));
     return 1;
 }
 
@@ -108,34 +95,34 @@ int run(int argc, char** argv)
     Output listing_out{"Listing", {}, {}, {}}, map_out{"Map", {}, {}, {}}, target_out{"Target", {}, {}, {}};
     Format format = Format::Raw;
     int processor = 0;
-    optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
-    int c;
-    while ((c = getopt(argc, argv, "hl:f:m:c:")) != -1) {
+    const int scanned = option_scan::scan_options(argc, argv, "hl:f:m:c:", [&](int c, const char* value) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 'l':
-            if (optarg[0] == '\0' || optarg[1] == '\0')
+            if (value[0] == '\0' || value[1] == '\0')
                 return refuse("Empty listing file name, expected -l:listingFile.\n");
-            listing_out.path = optarg + 1;
+            listing_out.path = value + 1;
             break;
         case 'm':
-            if (optarg[0] == '\0' || optarg[1] == '\0')
+            if (value[0] == '\0' || value[1] == '\0')
                 return refuse("Empty map file name, expected -m:mapFile.\n");
-            map_out.path = optarg + 1;
+            map_out.path = value + 1;
             break;
         case 'f':
-            if (optarg[0] == '\0' || !parse_format(optarg + 1, format))
+            if (value[0] == '\0' || !parse_format(value + 1, format))
                 return refuse("Unknown output format, expected -f:bin, -f:hex or -f:srec.\n");
             break;
         case 'c':
-            processor = optarg[0] == '\0' ? -1 : find_cpu(optarg + 1);
+            processor = value[0] == '\0' ? -1 : find_cpu(value + 1);
             if (processor < 0)
                 return refuse(
                     "Unknown processor, expected -c:tms7020, -c:tms7040, -c:tms7000 or another TMS7000 family name.\n");
             break;
-        default: return report_option_error(optopt);
         }
-    }
+        return 0;
+    });
+    if (scanned != 0)
+        return scanned;
     if (argc - optind != 2)
         return refuse("Two arguments required: sourceFile targetFile.\n");
     const std::string source = argv[optind];

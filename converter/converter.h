@@ -3,8 +3,7 @@
 
 #include <cstddef>
 
-constexpr int kBufInSize = 64000;
-constexpr int kBufOutSize = 32000;
+#include "buffer_sizes.h"
 
 extern char* source;           // path of the score file (first operand)
 extern char* target;           // path of the note stream file (second operand)

@@ -4,10 +4,11 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "option_scan.h"
 
 namespace melmidi {
 
@@ -23,20 +24,6 @@ constexpr int kMaxTempo = 60000;
 int refuse(const char* message)
 {
     std::fputs(message, stderr);
-    return 1;
-}
-
-// Follows getopt's own diagnostic; the byte is taken unsigned.
-int report_option_error(int option)
-{
-    const int c = static_cast<unsigned char>(option);
-    if (std::strchr("tkcxb", c) && c != 0) {
-        std::fprintf(stderr, "Option -%c requires an argument.\n", c);
-    } else if (std::isprint(c)) {
-        std::fprintf(stderr, "Unknown option `-%c'.\n", c);
-    } else {
-        std::fprintf(stderr, "Unknown option character `\\x%x'.\n", static_cast<unsigned>(c));
-    }
     return 1;
 }
 
@@ -61,35 +48,35 @@ bool read_value(const char* text, int low, int high, int& value)
 
 int parse_arguments(int argc, char** argv, Options& options)
 {
-    optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
-    int c;
-    while ((c = getopt(argc, argv, "ht:k:c:x:b:r")) != -1) {
+    const int scanned = option_scan::scan_options(argc, argv, "ht:k:c:x:b:r", [&](int c, const char* value) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 't':
-            if (!read_value(optarg, 1, 3, options.type) || options.type == 2)
+            if (!read_value(value, 1, 3, options.type) || options.type == 2)
                 return refuse("Output type must be -t:1 or -t:3.\n");
             break;
         case 'k':
-            if (!read_value(optarg, 1, kMaxTrack, options.voice.track))
+            if (!read_value(value, 1, kMaxTrack, options.voice.track))
                 return refuse("Track must be -k:1 to -k:65535.\n");
             break;
         case 'c':
-            if (!read_value(optarg, 1, 16, options.voice.channel))
+            if (!read_value(value, 1, 16, options.voice.channel))
                 return refuse("Channel must be -c:1 to -c:16.\n");
             break;
         case 'x':
-            if (!read_value(optarg, -kMaxTranspose, kMaxTranspose, options.transpose))
+            if (!read_value(value, -kMaxTranspose, kMaxTranspose, options.transpose))
                 return refuse("Transposition must be -x:-127 to -x:127 (semitones).\n");
             break;
         case 'b':
-            if (!read_value(optarg, 1, kMaxTempo, options.tempo))
+            if (!read_value(value, 1, kMaxTempo, options.tempo))
                 return refuse("Tempo must be -b:1 to -b:60000 (beats per minute).\n");
             break;
         case 'r': options.repeats = true; break;
-        default: return report_option_error(optopt);
         }
-    }
+        return 0;
+    });
+    if (scanned != 0)
+        return scanned;
     if (argc - optind != 2)
         return refuse("Two arguments required: sourceFile targetFile.\n");
     options.source = argv[optind];

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "converter.h"
+#include "buffer_sizes.h"
 #include "durations.h"
 #include "output_file.h"
 #include "same_file.h"

@@ -5,11 +5,11 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "option_scan.h"
 #include "wav.h"
 
 namespace melplay {
@@ -22,20 +22,6 @@ int refuse(const char* message)
 {
     std::fflush(stdout);
     std::fputs(message, stderr);
-    return 1;
-}
-
-// Follows getopt's own diagnostic; the byte is taken unsigned.
-int report_option_error(int option)
-{
-    const int c = static_cast<unsigned char>(option);
-    if (c == 't' || c == 'w' || c == 'l' || c == 'p') {
-        std::fprintf(stderr, "Option -%c requires an argument.\n", c);
-    } else if (std::isprint(c)) {
-        std::fprintf(stderr, "Unknown option `-%c'.\n", c);
-    } else {
-        std::fprintf(stderr, "Unknown option character `\\x%x'.\n", static_cast<unsigned>(c));
-    }
     return 1;
 }
 
@@ -57,38 +43,38 @@ bool read_limit(const char* text, unsigned& seconds)
 
 int parse_arguments(int argc, char** argv, Options& options)
 {
-    optind = 0;  // glibc: a full reset, so each call scans its own argv afresh
-    int c;
-    while ((c = getopt(argc, argv, "ht:w:sl:p:")) != -1) {
+    const int scanned = option_scan::scan_options(argc, argv, "ht:w:sl:p:", [&](int c, const char* value) {
         switch (c) {
         case 'h': std::fputs(kUsage, stdout); return 1;
         case 't':
-            if (std::strcmp(optarg, ":1") == 0) {
+            if (std::strcmp(value, ":1") == 0) {
                 options.type = 1;
-            } else if (std::strcmp(optarg, ":3") == 0) {
+            } else if (std::strcmp(value, ":3") == 0) {
                 options.type = 3;
             } else {
                 return refuse("Output type must be -t:1 or -t:3.\n");
             }
             break;
         case 'w':
-            if (optarg[0] == '\0' || optarg[1] == '\0')
+            if (value[0] == '\0' || value[1] == '\0')
                 return refuse("Empty WAV file name, expected -w:wavFile.\n");
-            options.wav = optarg + 1;
+            options.wav = value + 1;
             break;
         case 'p':
-            if (optarg[0] == '\0' || optarg[1] == '\0')
+            if (value[0] == '\0' || value[1] == '\0')
                 return refuse("Empty picture file name, expected -p:pictureFile.\n");
-            options.picture = optarg + 1;
+            options.picture = value + 1;
             break;
         case 's': options.score = true; break;
         case 'l':
-            if (!read_limit(optarg, options.max_seconds))
+            if (!read_limit(value, options.max_seconds))
                 return refuse("Preview limit must be -l:1 to -l:48696 (seconds).\n");
             break;
-        default: return report_option_error(optopt);
         }
-    }
+        return 0;
+    });
+    if (scanned != 0)
+        return scanned;
     if (argc - optind != 1)
         return refuse("One argument required: streamFile.\n");
     options.source = argv[optind];

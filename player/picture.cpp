@@ -106,27 +106,17 @@ std::vector<Bar> unrolled(const Stream& stream, int type, double& total, std::ve
     std::vector<Bar> bars;
     double t = 0;
     const auto& el = stream.elements;
-    for (std::size_t i = 0; i < el.size(); ++i) {
-        std::size_t first = i, last = i + 1, passes = 1;
-        if (el[i].kind == Kind::SectionStart) {
-            passes = static_cast<std::size_t>(el[i].count);
-            first = i + 1;
-            last = first;
-            while (last < el.size() && el[last].kind != Kind::SectionEnd)
-                ++last;
-            i = last;
+    for_each_run(stream, [&](std::size_t first, std::size_t last, std::size_t pass) {
+        const double from = t;
+        for (std::size_t k = first; k < last; ++k) {
+            const double d = note_seconds(type, el[k].code, el[k].divisor);
+            bars.push_back({el[k].code, t, t + d, pass > 0});
+            t += d;
         }
-        for (std::size_t p = 0; p < passes; ++p) {
-            const double from = t;
-            for (std::size_t k = first; k < last; ++k) {
-                const double d = note_seconds(type, el[k].code, el[k].divisor);
-                bars.push_back({el[k].code, t, t + d, p > 0});
-                t += d;
-            }
-            if (p > 0)
-                shaded.push_back({from, t});
-        }
-    }
+        if (pass > 0)
+            shaded.push_back({from, t});
+        return true;
+    });
     total = t;
     return bars;
 }

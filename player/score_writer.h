@@ -4,14 +4,15 @@
 
 #include <string>
 
+#include "buffer_sizes.h"
 #include "stream.h"
 
 namespace melplay {
 
 // The converter refuses a score text of this many bytes or more, and a stream longer than
 // this many bytes.
-constexpr std::size_t kConverterTextLimit = 64000;
-constexpr std::size_t kConverterStreamLimit = 32000;
+constexpr std::size_t kConverterTextLimit = kBufInSize;
+constexpr std::size_t kConverterStreamLimit = kBufOutSize;
 
 // The tempos at which durations count seconds (type 1) and the divisor's own units (type 3):
 // the shortest texts, used when beats would make a text too long for the converter.

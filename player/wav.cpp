@@ -25,26 +25,17 @@ std::uint64_t play(const Stream& stream, int type, Visit visit)
     double t = 0;
     std::uint64_t at = 0;
     const auto& el = stream.elements;
-    for (std::size_t i = 0; i < el.size(); ++i) {
-        std::size_t first = i, last = i + 1, passes = 1;
-        if (el[i].kind == Kind::SectionStart) {
-            passes = static_cast<std::size_t>(el[i].count);
-            first = i + 1;
-            last = first;
-            while (last < el.size() && el[last].kind != Kind::SectionEnd)
-                ++last;
-            i = last;  // the END
+    for_each_run(stream, [&](std::size_t first, std::size_t last, std::size_t) {
+        for (std::size_t k = first; k < last; ++k) {
+            t += note_seconds(type, el[k].code, el[k].divisor);
+            const std::uint64_t end = static_cast<std::uint64_t>(std::llround(t * kSampleRate));
+            const bool more = visit(el[k].code, at, end);
+            at = end;
+            if (!more)
+                return false;
         }
-        for (std::size_t p = 0; p < passes; ++p) {
-            for (std::size_t k = first; k < last; ++k) {
-                t += note_seconds(type, el[k].code, el[k].divisor);
-                const std::uint64_t end = static_cast<std::uint64_t>(std::llround(t * kSampleRate));
-                if (!visit(el[k].code, at, end))
-                    return end;
-                at = end;
-            }
-        }
-    }
+        return true;
+    });
     return at;
 }
 
