@@ -157,11 +157,15 @@ void TableReader::loaded_address(std::int32_t off)
 
 std::vector<std::int32_t> TableReader::entries(std::vector<std::int32_t>& words, std::int32_t& tables)
 {
-    // From instruction to instruction: the bytes inside one start none.
-    for (std::int32_t off = 0; off < length_; off += code_start(off) ? instruction_length(byte(off)) : 1) {
-        if (!code_start(off))
+    // From instruction to instruction: the bytes inside one start none. The trace's bytes are
+    // read through a pointer taken once, as this runs over the whole image every round.
+    const Use* const use = trace_.use.data();
+    for (std::int32_t off = 0; off < length_;) {
+        if (use[off] != Use::Code) {
+            ++off;
             continue;
-        const unsigned opcode = byte(off);
+        }
+        const unsigned opcode = image_[off];
         if (opcode == kBrIndexed || opcode == kCallIndexed) {
             jump_run(word_offset(off + 1));
         } else if (opcode == kLdaIndexed) {
@@ -173,6 +177,7 @@ std::vector<std::int32_t> TableReader::entries(std::vector<std::int32_t>& words,
         } else if (opcode == kMovdImmediate) {
             loaded_address(off);
         }
+        off += instruction_length(opcode);
     }
     tables = tables_;
     words = words_;

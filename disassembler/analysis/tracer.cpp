@@ -66,6 +66,7 @@ private:
         any_params_ = std::any_of(routines_.begin(), routines_.end(), [](const MapRoutine& r) { return r.params > 0; });
         if (!map_.ranges.empty())
             range_ = range_index(map_, reloc_, length_);
+        unfenced_ = range_.empty() && !any_params_;
     }
 
     struct Path {
@@ -125,6 +126,7 @@ private:
     bool wraps_;                        // branches wrap at 16 bits: the image lies within 0000-FFFF
     std::vector<MapRoutine> routines_;  // the map's, by address
     bool any_params_ = false;           // a routine of the map takes parameters
+    bool unfenced_ = false;             // no ranges and no parameters: only code can stop a path
     Trace t_;
     std::vector<int> range_;  // per offset: index of its data range, -1 outside; empty without ranges
     std::vector<Path> work_;
@@ -147,9 +149,10 @@ const MapRoutine* Tracer::routine(std::int32_t address) const
 bool Tracer::placeable(std::int32_t off, int length, const Path& path)
 {
     const Use* const use = t_.use.data();  // read once: a vector's data is reloaded after every store
+    const bool unfenced = unfenced_;
     for (int i = 1; i < length; ++i) {
         const std::int32_t at = off + i;
-        if (!inside(at) || use[index(at)] != Use::Data || range_line(at) != 0 || param(at)) {
+        if (!inside(at) || use[index(at)] != Use::Data || (!unfenced && (range_line(at) != 0 || param(at)))) {
             stop(Stop::Overlap, address(off), address(at), path);
             return false;
         }
@@ -200,6 +203,7 @@ void Tracer::mark(std::int32_t off, int length, const Flow& f)
 void Tracer::follow(Path path)
 {
     const Opcode* const opcodes = active_map();
+    const bool unfenced = unfenced_;
     std::int32_t off = path.offset;
     for (;;) {
         const std::int32_t at = address(off);
@@ -217,11 +221,11 @@ void Tracer::follow(Path path)
             stop(Stop::Inside, at, address(start), path);
             return;
         }
-        if (range_line(off) != 0) {
+        if (!unfenced && range_line(off) != 0) {
             stop(Stop::InData, at, range_line(off), path);
             return;
         }
-        if (param(off)) {
+        if (!unfenced && param(off)) {
             stop(Stop::InParams, at, address(call_before(off)), path);
             return;
         }
