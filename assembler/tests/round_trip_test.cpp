@@ -14,6 +14,7 @@
 #include "decoder.h"
 #include "window.h"
 #include "map.h"
+#include "run_program.h"
 #include "source_writer.h"
 
 namespace {
@@ -157,6 +158,28 @@ TEST(RoundTrip, RandomImagesWithMaps)
         ASSERT_TRUE(round_trip(image, at, &map)) << "image " << n << " at " << at << " with\n" << text;
     }
     EXPECT_GT(mapped, count / 2);
+}
+
+// The hand-assembled image whose routines only the analysis after the trace finds: with every
+// rule on and with the default ones, its source marks them found and still assembles back.
+TEST(RoundTrip, FoundCode)
+{
+    const std::string dir = std::string(SOURCE_DIR) + "/disassembler/tests/traced/";
+    const std::string bin = read_file(dir + "found1.bin");
+    const std::vector<unsigned char> image(bin.begin(), bin.end());
+    ASSERT_GT(image.size(), 100u);
+    for (const char* name : {"found1.map", "found1-default.map"}) {
+        const std::string text = read_file(dir + name);
+        koddar::Map map;
+        ASSERT_TRUE(koddar::parse_map(text.data(), text.size(), name, 0xF000, static_cast<std::int32_t>(image.size()),
+                                      map));
+        ASSERT_TRUE(round_trip(image, 0xF000, &map)) << name;
+        const std::string source = run_koddar(image, 0xF000, &map).source;
+        int notes = 0;  // the two routines in gaps, as in the listing
+        for (std::size_t at = 0; (at = source.find("; found, not reached", at)) != std::string::npos; ++at)
+            ++notes;
+        EXPECT_EQ(notes, 2) << name << "\n" << source;
+    }
 }
 
 TEST(RoundTrip, WholeAddressSpace)

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "decoder.h"
@@ -23,6 +25,23 @@ struct RunLengths {
     bool text_ends_at_00;  // a TEXT run stops after a 00 byte
 };
 inline constexpr RunLengths kListingRuns{4, 4, false};
+
+// What a note of the trace says at the end of its instruction's line, after kNoteLead; empty
+// for none. The mapped listing shows every note, -a source the one of a routine found in a gap.
+inline constexpr std::string_view kNoteLead = " ; ";
+inline constexpr std::string_view kNoteTexts[] = {
+    "",                                    // None
+    " ; indirect, not followed",           // Indirect
+    " ; indexed, not followed",            // Indexed
+    " ; vector not loaded, not followed",  // NoVector
+    " ; found, not reached",               // Found
+};
+static_assert(std::size(kNoteTexts) == static_cast<std::size_t>(Note::Found) + 1, "a text for every note");
+
+inline std::string_view note_text(Note n)
+{
+    return kNoteTexts[static_cast<std::size_t>(n)];
+}
 
 struct Item {
     enum Kind : std::uint8_t { Label, Instruction, Data };

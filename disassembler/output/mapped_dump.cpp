@@ -22,21 +22,6 @@ namespace koddar {
 
 namespace {
 
-// The texts of the notes, by Note.
-constexpr std::string_view kNoteTexts[] = {
-    "",                                    // None
-    " ; indirect, not followed",           // Indirect
-    " ; indexed, not followed",            // Indexed
-    " ; vector not loaded, not followed",  // NoVector
-    " ; found, not reached",               // Found
-};
-static_assert(std::size(kNoteTexts) == static_cast<std::size_t>(Note::Found) + 1, "a text for every note");
-
-std::string_view note_text(Note n)
-{
-    return kNoteTexts[static_cast<std::size_t>(n)];
-}
-
 // The map's comment at the end of a line.
 void put_comment(Line& line, const std::string* comment)
 {

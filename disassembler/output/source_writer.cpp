@@ -81,7 +81,8 @@ private:
     void equ(const std::string& name, const std::string& value);
     void definitions(const std::vector<Item>& items);
     void label(const Item& item);
-    void instruction(std::int32_t off, const std::string* comment);
+    std::string found_note(std::int32_t off) const;
+    void instruction(std::int32_t off, const std::string* map_comment);
     void data(const Item& item);
     std::string operand(int kind, const char* printed, std::int32_t off) const;
 
@@ -161,11 +162,27 @@ std::string joined(std::string own, const std::string* comment)
 {
     if (comment == nullptr)
         return own;
-    return own.empty() ? *comment : own + " ; " + *comment;
+    return own.empty() ? *comment : own + std::string(kNoteLead) + *comment;
 }
 
-void Writer::instruction(std::int32_t off, const std::string* comment)
+// The first instruction of a routine found in a gap says so, as in the listing, so that the
+// reader can tell it from traced code; the listing's other notes are left to the listing.
+std::string Writer::found_note(std::int32_t off) const
 {
+    if (!mapped() || trace_->note[static_cast<std::size_t>(off)] != Note::Found)
+        return "";
+    return std::string(note_text(Note::Found).substr(kNoteLead.size()));
+}
+
+void Writer::instruction(std::int32_t off, const std::string* map_comment)
+{
+    const std::string found = found_note(off);
+    const std::string* comment = map_comment;
+    std::string both;  // the note, then the map's comment
+    if (!found.empty()) {
+        both = joined(found, map_comment);
+        comment = &both;
+    }
     char ligne[kLineSize];
     const std::int32_t next = Dasmtms7020(ligne, off);
     const Columns columns = last_columns();
