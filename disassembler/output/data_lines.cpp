@@ -112,6 +112,43 @@ void label_line(Line& line, std::int32_t address, const char* label, std::size_t
     }
 }
 
+std::size_t write_label_line(char* out, std::int32_t address, const char* label, std::size_t label_size,
+                             const Ref* refs, std::size_t count)
+{
+    const auto four_digits = [](std::int32_t v) { return static_cast<std::uint32_t>(v) <= 0xFFFF; };
+    if (!four_digits(address) || label_size > kMaxNameLength || count > kShownRefs)
+        return 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!four_digits(refs[i].from))
+            return 0;
+    const auto hex4 = [](char* at, std::int32_t v) {
+        std::memcpy(at, hex_upper[static_cast<std::uint32_t>(v) >> 8].text, 2);
+        std::memcpy(at + 2, hex_upper[static_cast<std::uint32_t>(v) & 0xFF].text, 2);
+    };
+    static_assert(sizeof kBlanks - 1 >= kMnemonicColumn - 4, "blanks up to the mnemonic column");
+    static_assert(kMnemonicColumn + kMaxNameLength + 1 + 8 + kShownRefs * 6 < kMappedLineSize, "the line fits");
+    hex4(out, address);
+    std::memcpy(out + 4, kBlanks, kMnemonicColumn - 4);
+    std::memcpy(out + kMnemonicColumn, label, label_size);
+    std::size_t n = kMnemonicColumn + label_size;
+    out[n++] = ':';
+    if (count == 0)
+        return n;
+    for (; n < kOperandColumn - 1; ++n)
+        out[n] = ' ';
+    std::memcpy(out + n, " ; from ", 8);
+    n += 8;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            std::memcpy(out + n, ", ", 2);
+            n += 2;
+        }
+        hex4(out + n, refs[i].from);
+        n += 4;
+    }
+    return n;
+}
+
 void data_line(Line& line, std::int32_t address, const unsigned char* bytes, int count, DataKind kind,
                const OperandNames* names)
 {

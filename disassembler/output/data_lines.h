@@ -56,6 +56,13 @@ void start_line(Line& line, std::int32_t address, const unsigned char* bytes, in
 void label_line(Line& line, std::int32_t address, const char* label, std::size_t label_size, const Ref* refs,
                 std::size_t count);
 
+// The same line written in place into `out` (kMappedLineSize bytes at least; not
+// zero-terminated) when the address and the sources show in four digits, the name is a map's
+// or the trace's and no more than kShownRefs references are listed: the mapped listing's
+// label lines, made without a Line. Returns its length, or 0 and writes nothing otherwise.
+std::size_t write_label_line(char* out, std::int32_t address, const char* label, std::size_t label_size,
+                             const Ref* refs, std::size_t count);
+
 // Which bytes a TEXT operand shows between double quotes: printable ones but the quote itself;
 // in a source, not the backslash either, which kodasm reads as the start of an escape.
 enum class Quoting : std::uint8_t { Listing, Source };

@@ -93,9 +93,19 @@ void Lister::label(const Item& item)
     auto last = first;
     while (last != refs.end() && last->target == at)
         ++last;
+    const Ref* const from = refs.data() + (first - refs.begin());
+    const auto count = static_cast<std::size_t>(last - first);
+    if (item.comment == nullptr) {  // most label lines: written in place, as instruction lines are
+        if (sizeof out_ - used_ < kMappedLineSize + 1)
+            flush();
+        if (const std::size_t size = write_label_line(out_ + used_, at, item.name->data(), item.name->size(), from, count)) {
+            out_[used_ + size] = '\n';
+            used_ += size + 1;
+            return;
+        }
+    }
     Line line;
-    label_line(line, at, item.name->data(), item.name->size(), refs.data() + (first - refs.begin()),
-               static_cast<std::size_t>(last - first));
+    label_line(line, at, item.name->data(), item.name->size(), from, count);
     put_comment(line, item.comment);
     print(line);
 }

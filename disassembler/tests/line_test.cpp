@@ -1,13 +1,16 @@
 // The listing line built in fixed-size moves against the same line composed with printf
 // from the decoder's own pieces, for every opcode with varied operand bytes at relocations
-// whose addresses take four, five and eight digits.
+// whose addresses take four, five and eight digits; the label line written in place against
+// the one a Line builds.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "data_lines.h"
 #include "decoder.h"
 
 namespace {
@@ -86,4 +89,33 @@ TEST(ListingLine, RegisterTextsOfEveryByte)
             EXPECT_FALSE(name.empty()) << n;
         }
     }
+}
+
+// The label line written in place against the one a Line builds, for addresses and sources of
+// four digits and wider, names of every length a map allows and more, and every number of
+// references up to past the few shown: equal where it writes one, nothing where it does not.
+TEST(ListingLine, LabelLineInPlaceEqualsTheBuiltOne)
+{
+    const std::int32_t addresses[] = {0, 0x15, 0xFFFF, 0x10000, -1};
+    const std::int32_t sources[] = {0x13, 0xF000, 0xFFFF, 0x12345, -2};
+    const std::size_t name_sizes[] = {1, 5, 6, 7, koddar::kMaxNameLength, koddar::kMaxNameLength + 1};
+    for (const std::int32_t address : addresses)
+        for (const std::size_t name_size : name_sizes)
+            for (std::size_t count = 0; count <= 6; ++count)
+                for (const std::int32_t source : sources) {
+                    const std::string name(name_size, 'N');
+                    std::vector<koddar::Ref> refs;
+                    for (std::size_t i = 0; i < count; ++i)
+                        refs.push_back({address, i == count / 2 ? source : static_cast<std::int32_t>(0x100 + i)});
+                    koddar::Line line;
+                    koddar::label_line(line, address, name.data(), name.size(), refs.data(), count);
+                    char out[koddar::kMappedLineSize];
+                    const std::size_t n =
+                        koddar::write_label_line(out, address, name.data(), name.size(), refs.data(), count);
+                    const bool four = static_cast<std::uint32_t>(address) <= 0xFFFF &&
+                                      (count == 0 || static_cast<std::uint32_t>(source) <= 0xFFFF);
+                    const bool in_place = four && name_size <= koddar::kMaxNameLength && count <= 4;
+                    EXPECT_EQ(in_place ? std::string(line.text(), line.size()) : std::string(), std::string(out, n))
+                        << "address " << address << ", name of " << name_size << ", " << count << " references";
+                }
 }
