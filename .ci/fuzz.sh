@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 build=${BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-20}
-targets=(score_compiler decoder melvox_args koddar_args melplay map_trace kodasm midi)
+targets=(score_compiler decoder melvox_args koddar_args melplay map_trace exec_log kodasm midi)
 
 if ! command -v clang++ >/dev/null; then
   apt-get update && apt-get install -y clang

@@ -5,14 +5,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+
+#include <strings.h>
 
 #include <unistd.h>
 
 #include "args.h"
 #include "arguments.h"
 #include "capture.h"
+#include "active_map.h"
 #include "decoder.h"
+#include "processor.h"
 
 namespace {
 
@@ -21,7 +26,7 @@ const std::string kUsage = "Usage: koddar sourceFile [-r:0xRelocAdr] [-s:0xStart
 std::string option_message(unsigned char c)
 {
     char line[64];
-    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w')
+    if (c == 'r' || c == 's' || c == 'e' || c == 'm' || c == 'w' || c == 'c' || c == 't')
         std::snprintf(line, sizeof line, "Option -%c requires an argument.\n", c);
     else if (std::isprint(c))
         std::snprintf(line, sizeof line, "Unknown option `-%c'.\n", c);
@@ -39,21 +44,28 @@ std::int32_t value_of(const std::string& arg)
     return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v);
 }
 
+// -c: the processor named by the value past its first character, in either case; -1 for none.
+int processor_of(const std::string& arg)
+{
+    const std::string name = arg.empty() ? "" : arg.substr(1);
+    const char* known[] = {"tms7020", "tms7040", "tms7000"};
+    for (int i = 0; i < 3; ++i)
+        if (strcasecmp(name.c_str(), known[i]) == 0 && name.size() == std::strlen(known[i]))
+            return i;
+    return -1;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const fuzz::Words in = fuzz::split_words(data, size, 12);
-    // The model below knows the listing options; the processor and analysis options (-c, -f,
-    // -t) have their own case files, so an option word that may name them is left out here.
-    for (const auto& w : in.words)
-        if (w.size() > 1 && w[0] == '-' && w.find_first_of("cft") != std::string::npos)
-            return 0;
     fuzz::set_posixly_correct(in.posixly_correct);
     fuzz::Argv args("koddar", in.words);
     // main starts every run from these, and getopt from its very beginning.
     koddar::reloc = koddar::debut = koddar::fin = 0;
     koddar::source = nullptr;
+    koddar::processor = koddar::kTargetProcessor;
     koddar::Options options;
     optind = 0;
     int ret;
@@ -65,11 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         err = cap.err();
     }
 
-    const fuzz::Scanned s = fuzz::scan(in.words, "hsermwa", "sermw", in.posixly_correct);
+    const fuzz::Scanned s = fuzz::scan(in.words, "hsermwacft", "sermwct", in.posixly_correct);
     std::int32_t reloc = 0, debut = 0, fin = 0;
-    std::string map_file, map_out;  // the file options' values, their first character skipped
-    bool has_map = false, has_out = false;
-    bool source_output = false;
+    std::string map_file, map_out, log;  // the file options' values, their first character skipped
+    bool has_map = false, has_out = false, has_log = false;
+    bool source_output = false, text = false;
+    int processor = 0;
     for (const auto& item : s.items) {
         if (item.kind == fuzz::Scanned::kError) {
             fuzz::check(ret == 1 && out.empty(), "a scanner error stops the run");
@@ -85,6 +98,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 'r': reloc = value_of(item.value); break;
         case 's': debut = value_of(item.value); break;
         case 'a': source_output = true; break;
+        case 'c':
+            processor = processor_of(item.value);
+            if (processor < 0) {
+                const std::string name = item.value.empty() ? "" : item.value.substr(1);
+                fuzz::check(ret == 1 && out.empty() &&
+                                err == "Unknown processor `" + name + "'; known are tms7020, tms7040 and tms7000.\n",
+                            "an unknown processor stops the scan", err);
+                return 0;
+            }
+            break;
+        case 'f': text = true; break;
+        case 't':
+            has_log = true;
+            log = item.value.empty() ? "" : item.value.substr(1);
+            break;
         case 'm':
             has_map = true;
             map_file = item.value.empty() ? "" : item.value.substr(1);
@@ -100,6 +128,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(koddar::reloc == reloc && koddar::debut == debut && koddar::fin == fin,
                 "the last value of each option counts");
     fuzz::check(options.source_output == source_output, "-a asks for source output");
+    fuzz::check(koddar::processor == static_cast<std::size_t>(processor), "the last -c chooses the processor");
+    const koddar::Analysis& analysis = options.map.analysis;
+    fuzz::check(analysis.gaps && analysis.tables, "gaps and tables are on by default");
+    fuzz::check(analysis.text == (text ? koddar::kTextLength : 0), "-f turns text on");
+    fuzz::check(analysis.asked == (text || has_log), "-f and -t ask for the analysis");
+    fuzz::check(has_log == (analysis.log != nullptr) && (!has_log || log == analysis.log), "-t names the log");
     if (debut != 0 && debut < reloc) {
         fuzz::check(ret == 1 && err == "Bad starting address.\n", "start below the relocation", err);
         return 0;
@@ -114,6 +148,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (has_out && !has_map) {
         fuzz::check(ret == 1 && err == "Option -w requires -m.\n", "a map is written only from a map", err);
+        return 0;
+    }
+    if ((text || has_log) && !has_map) {
+        fuzz::check(ret == 1 && err == (has_log ? "Option -t requires -m.\n" : "Option -f requires -m.\n"),
+                    "the analysis runs only with a map", err);
         return 0;
     }
     if (ret == 1 && err.rfind("Same file", 0) == 0)

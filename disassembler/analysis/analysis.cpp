@@ -109,10 +109,8 @@ bool analysed_trace(Map& map, const unsigned char* image, std::int32_t length, s
         const std::size_t known = map.ranges.size();
         const std::vector<std::int32_t> code = jump_table_entries(map, trace, image, length, reloc, words, tables);
         for (std::size_t i = known; i < map.ranges.size(); ++i)  // each word refers to its target
-            for (std::int32_t at = map.ranges[i].start; at < map.ranges[i].end; at += 2) {
-                const std::int32_t off = sub32(at, reloc);
-                trace.refs.push_back({static_cast<std::int32_t>(image[off] << 8 | image[off + 1]), at});
-            }
+            for (std::int32_t off = sub32(map.ranges[i].start, reloc); off < sub32(map.ranges[i].end, reloc); off += 2)
+                trace.refs.push_back({static_cast<std::int32_t>(image[off] << 8 | image[off + 1]), add32(reloc, off)});
         if (code.empty() && words.empty())
             break;
         std::vector<std::int32_t> more = code;

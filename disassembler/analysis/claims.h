@@ -30,8 +30,8 @@ public:
         for (; i < size; ++i)
             flags_[i] = trace.use[i] != Use::Data ? kTaken : 0;
         for (const MapRange& r : map.ranges)
-            for (std::int32_t at = r.start; at <= r.end; ++at)
-                take(sub32(at, reloc));
+            for (std::int32_t off = sub32(r.start, reloc); off <= sub32(r.end, reloc); ++off)  // not by address:
+                take(off);  // it would overflow past 7FFFFFFF
         for (const MapEntry& e : map.entries)
             take(sub32(e.address, reloc));
         for (const Ref& r : trace.refs) {

@@ -44,8 +44,8 @@ public:
           range_line_(static_cast<std::size_t>(length))
     {
         for (const MapRange& r : map.ranges)
-            for (std::int32_t at = r.start; at <= r.end; ++at)
-                range_line_[static_cast<std::size_t>(sub32(at, reloc))] = r.line;
+            for (std::int32_t off = sub32(r.start, reloc); off <= sub32(r.end, reloc); ++off)  // not by address:
+                range_line_[static_cast<std::size_t>(off)] = r.line;  // it would overflow past 7FFFFFFF
     }
 
     void take(const unsigned char* bytes, std::size_t n)

@@ -473,8 +473,9 @@ std::vector<int> range_index(const Map& map, std::int32_t reloc, std::int32_t le
 {
     std::vector<int> index(static_cast<std::size_t>(length), -1);
     for (std::size_t i = 0; i < map.ranges.size(); ++i)
-        for (std::int32_t at = map.ranges[i].start; at <= map.ranges[i].end; ++at)
-            index[static_cast<std::size_t>(sub32(at, reloc))] = static_cast<int>(i);
+        // By offset: an address loop would overflow at a range that ends at 7FFFFFFF.
+        for (std::int32_t off = sub32(map.ranges[i].start, reloc); off <= sub32(map.ranges[i].end, reloc); ++off)
+            index[static_cast<std::size_t>(off)] = static_cast<int>(i);
     return index;
 }
 

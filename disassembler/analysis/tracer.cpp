@@ -301,8 +301,9 @@ void Tracer::push_entries()
     for (const MapRange& r : map_.ranges) {
         if (r.kind != DataKind::Addrs)
             continue;
-        for (std::int32_t at = r.start; at < r.end; at += 2) {
-            const auto target = static_cast<std::int32_t>(word(offset(at)));
+        for (std::int32_t off = offset(r.start); off < offset(r.end); off += 2) {  // by offset: no overflow
+            const std::int32_t at = add32(r.start, off - offset(r.start));
+            const auto target = static_cast<std::int32_t>(word(off));
             if (r.line == map_.vectors_line && (target == 0xFFFF || target == 0)) {  // erased or unset
                 ++t_.unused_vectors;
                 continue;
@@ -335,8 +336,8 @@ void Tracer::name_references()
             named[static_cast<std::size_t>(offset(n.address))] = true;
     for (const MapRange& r : map_.ranges)
         if (r.kind == DataKind::Words || r.kind == DataKind::Addrs)
-            for (std::int32_t at = r.start + 1; at <= r.end; at += 2)
-                named[index(offset(at))] = true;
+            for (std::int32_t off = offset(r.start) + 1; off <= offset(r.end); off += 2)  // by offset, that
+                named[index(off)] = true;  // cannot overflow past 7FFFFFFF as an address can
     std::vector<std::int32_t> generated;  // the targets that get a name, in address order
     for (const Ref& r : t_.refs) {
         const std::int32_t off = offset(r.target);
