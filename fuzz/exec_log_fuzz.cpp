@@ -29,8 +29,7 @@ bool hex(char c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
-Expected model(const std::string& text, std::uint32_t reloc, std::uint32_t n, std::uint32_t first,
-               std::uint32_t last)
+Expected model(const std::string& text, std::uint32_t reloc, std::uint32_t n, std::uint32_t first, std::uint32_t last)
 {
     Expected e;
     std::vector<bool> seen(n, false);
@@ -43,17 +42,19 @@ Expected model(const std::string& text, std::uint32_t reloc, std::uint32_t n, st
         while (start + digits < end && hex(text[start + digits]))
             ++digits;
         const std::size_t after = start + digits;
-        const bool ended = after == text.size() || text[after] == ' ' || text[after] == '\t' ||
-                           text[after] == ':' || text[after] == '\r' || text[after] == '\n';
+        const bool ended = after == text.size() || text[after] == ' ' || text[after] == '\t' || text[after] == ':' ||
+                           text[after] == '\r' || text[after] == '\n';
         if (digits >= 4 && digits <= 8 && ended) {
-            const std::uint32_t address = static_cast<std::uint32_t>(std::stoul(text.substr(start, digits), nullptr, 16));
+            const std::uint32_t address =
+                static_cast<std::uint32_t>(std::stoul(text.substr(start, digits), nullptr, 16));
             const std::uint32_t off = address - reloc;
             if (off < n && !seen[off]) {
                 seen[off] = true;
                 if (off >= first && off <= last) {
                     char message[96];
-                    std::snprintf(message, sizeof message, "fuzz.log:%d: %04X is in the data range of line %d of the map.\n",
-                                  line, address, kRangeLine);
+                    std::snprintf(message, sizeof message,
+                                  "fuzz.log:%d: %04X is in the data range of line %d of the map.\n", line, address,
+                                  kRangeLine);
                     e.err += message;
                 } else {
                     e.entries.push_back(static_cast<std::int32_t>(address));

@@ -171,8 +171,8 @@ TEST(RoundTrip, FoundCode)
     for (const char* name : {"found1.map", "found1-default.map"}) {
         const std::string text = read_file(dir + name);
         koddar::Map map;
-        ASSERT_TRUE(koddar::parse_map(text.data(), text.size(), name, 0xF000, static_cast<std::int32_t>(image.size()),
-                                      map));
+        ASSERT_TRUE(
+            koddar::parse_map(text.data(), text.size(), name, 0xF000, static_cast<std::int32_t>(image.size()), map));
         ASSERT_TRUE(round_trip(image, 0xF000, &map)) << name;
         const std::string source = run_koddar(image, 0xF000, &map).source;
         int notes = 0;  // the two routines in gaps, as in the listing

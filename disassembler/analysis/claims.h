@@ -64,8 +64,8 @@ public:
     void take(std::int32_t off) { flags_[static_cast<std::size_t>(off)] |= kTaken; }
 
 private:
-    static constexpr unsigned char kTaken = 1;       // code, in a range of the map, or an entry point
-    static constexpr unsigned char kReferenced = 2;  // the target of a reference
+    static constexpr unsigned char kTaken = 1;                       // code, in a range of the map, or an entry point
+    static constexpr unsigned char kReferenced = 2;                  // the target of a reference
     static constexpr std::uint64_t kEveryByte = 0x0101010101010101;  // kTaken in each of eight bytes
     static_assert(static_cast<int>(Use::Data) == 0 && static_cast<int>(Use::Code) == 1 &&
                       static_cast<int>(Use::CodeMore) == 2 && kTaken == 1,

@@ -127,8 +127,8 @@ void TableReader::address_table(std::int32_t t)
     for (std::int32_t at = t; n < kMaxEntries; at += 2, ++n) {
         const std::int32_t target = word_offset(at);
         // T and T+1 are read by the LDA pair; a reference to any later byte starts other data.
-        const bool fits = c_.free(at) && c_.free(at + 1) && (at == t || !c_.referenced(at)) &&
-                          (at == t || !c_.referenced(at + 1));
+        const bool fits =
+            c_.free(at) && c_.free(at + 1) && (at == t || !c_.referenced(at)) && (at == t || !c_.referenced(at + 1));
         if (!fits || !inside(target) || active_map()[byte(target)].op == UNDEF ||
             trace_.use[static_cast<std::size_t>(target)] == Use::CodeMore)
             break;

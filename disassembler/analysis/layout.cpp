@@ -9,7 +9,8 @@ Layout::Layout(const Map& map, const Trace& trace, const Symbols& names, RunLeng
       names_(&names),
       runs_(runs),
       end_(end),
-      range_(map.ranges.empty() ? std::vector<int>() : range_index(map, reloc, static_cast<std::int32_t>(trace.use.size())))
+      range_(map.ranges.empty() ? std::vector<int>()
+                                : range_index(map, reloc, static_cast<std::int32_t>(trace.use.size())))
 {
 }
 

@@ -338,7 +338,7 @@ void Tracer::name_references()
         if (r.kind == DataKind::Words || r.kind == DataKind::Addrs)
             for (std::int32_t off = offset(r.start) + 1; off <= offset(r.end); off += 2)  // by offset, that
                 named[index(off)] = true;  // cannot overflow past 7FFFFFFF as an address can
-    std::vector<std::int32_t> generated;  // the targets that get a name, in address order
+    std::vector<std::int32_t> generated;   // the targets that get a name, in address order
     for (const Ref& r : t_.refs) {
         const std::int32_t off = offset(r.target);
         if (!inside(off) || named[static_cast<std::size_t>(off)] || t_.use[index(off)] == Use::CodeMore)

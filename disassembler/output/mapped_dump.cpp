@@ -98,7 +98,8 @@ void Lister::label(const Item& item)
     if (item.comment == nullptr) {  // most label lines: written in place, as instruction lines are
         if (sizeof out_ - used_ < kMappedLineSize + 1)
             flush();
-        if (const std::size_t size = write_label_line(out_ + used_, at, item.name->data(), item.name->size(), from, count)) {
+        if (const std::size_t size =
+                write_label_line(out_ + used_, at, item.name->data(), item.name->size(), from, count)) {
             out_[used_ + size] = '\n';
             used_ += size + 1;
             return;
