@@ -1,6 +1,7 @@
 // Label lines and data lines.
 #include "data_lines.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -136,11 +137,11 @@ std::size_t write_label_line(char* out, std::int32_t address, const char* label,
         return n;
     for (; n < kOperandColumn - 1; ++n)
         out[n] = ' ';
-    std::memcpy(out + n, " ; from ", 8);
+    std::copy_n(" ; from ", 8, out + n);
     n += 8;
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) {
-            std::memcpy(out + n, ", ", 2);
+            std::copy_n(", ", 2, out + n);
             n += 2;
         }
         hex4(out + n, refs[i].from);
