@@ -66,8 +66,7 @@ std::size_t four_digit_line(char* line, std::size_t size, std::int32_t address, 
                   "the mnemonic field fills the gap, the hex column stays short of it");
     const Opcode& e = processors[P].opcodes[code];
     std::memcpy(line, kBlanks, sizeof kBlanks);  // its terminator falls in the mnemonic field
-    std::memcpy(line, hex_upper[shown >> 8].text, 2);
-    std::memcpy(line + 2, hex_upper[shown].text, 2);
+    store_hex4(line, shown);
     std::memcpy(line + 5, hex_lower[code].text, 2);
     Reader r{e.op, processors[P].video, add32(address, 1), line + 7,
              Cursor(line + kOperandColumn, size - kOperandColumn)};

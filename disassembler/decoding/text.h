@@ -51,6 +51,14 @@ inline constexpr ByteTexts hex_lower = make_hex_texts("0123456789abcdef");  // "
 inline constexpr ByteTexts hex_upper = make_hex_texts("0123456789ABCDEF");  // "%02X": immediate bytes
 inline constexpr ByteTexts decimal = make_decimal_texts();                  // "%u": port, register and TRAP numbers
 
+// Four upper-case hex digits of v's low 16 bits at `at`: "%04X" of an address up to FFFF in a
+// line written in place.
+inline void store_hex4(char* at, std::uint32_t v)
+{
+    std::memcpy(at, hex_upper[v >> 8].text, 2);
+    std::memcpy(at + 2, hex_upper[v].text, 2);
+}
+
 // The eight upper-case hex digits of v into `digits`; returns how many of the last ones
 // "%04X" prints (five to eight for a value above FFFF). Out of line, so that no cursor's
 // address escapes from the code that writes through it (cursors stay in registers).

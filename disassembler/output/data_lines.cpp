@@ -122,13 +122,9 @@ std::size_t write_label_line(char* out, std::int32_t address, const char* label,
     for (std::size_t i = 0; i < count; ++i)
         if (!four_digits(refs[i].from))
             return 0;
-    const auto hex4 = [](char* at, std::int32_t v) {
-        std::memcpy(at, hex_upper[static_cast<std::uint32_t>(v) >> 8].text, 2);
-        std::memcpy(at + 2, hex_upper[static_cast<std::uint32_t>(v) & 0xFF].text, 2);
-    };
     static_assert(sizeof kBlanks - 1 >= kMnemonicColumn - 4, "blanks up to the mnemonic column");
     static_assert(kMnemonicColumn + kMaxNameLength + 1 + 8 + kShownRefs * 6 < kMappedLineSize, "the line fits");
-    hex4(out, address);
+    store_hex4(out, static_cast<std::uint32_t>(address));
     std::memcpy(out + 4, kBlanks, kMnemonicColumn - 4);
     std::memcpy(out + kMnemonicColumn, label, label_size);
     std::size_t n = kMnemonicColumn + label_size;
@@ -144,7 +140,7 @@ std::size_t write_label_line(char* out, std::int32_t address, const char* label,
             std::copy_n(", ", 2, out + n);
             n += 2;
         }
-        hex4(out + n, refs[i].from);
+        store_hex4(out + n, static_cast<std::uint32_t>(refs[i].from));
         n += 4;
     }
     return n;
